@@ -1,0 +1,1 @@
+// Filter library: see the headers in this folder.

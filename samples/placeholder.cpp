@@ -1,0 +1,1 @@
+// Sample pictures: see the headers in this folder.

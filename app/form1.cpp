@@ -1,0 +1,77 @@
+#include "form1.h"
+
+#include <string>
+
+#include "band.h"
+#include "buffers.h"
+#include "exceptions.h"
+#include "numeric.h"
+#include "run.h"
+#include "state.h"
+#include "tables.h"
+
+TForm1* Form1 = nullptr;
+
+int centre_position(int screen_size, int window_size) { return screen_size / 2 - window_size / 2; }
+
+namespace {
+
+void require(int status, const char* buffer) {
+    if (status != 0)
+        throw EOutOfResources(std::string("Not enough memory for the working buffer ") + buffer);
+}
+
+}  // namespace
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    load_layout();
+    bind_handlers();
+    SetLeft(centre_position(Screen->Width(), Width()));
+    SetTop(centre_position(Screen->Height(), Height()));
+    allocate_working_state();
+    Image1->Picture()->Assign(Image4->Picture());
+    startup_computations();
+}
+
+void TForm1::allocate_working_state() {
+    const int n = image_size;
+    require(alloc_int_matrix(n, n, &blue_plane), "blue_plane");
+    require(alloc_int_matrix(n, n, &band_map), "band_map");
+    require(alloc_real_matrix(n, n, &field_im), "field_im");
+    require(alloc_real_matrix(n, n, &field_re), "field_re");
+    require(alloc_real_matrix(n, n, &shift_scratch), "shift_scratch");
+    require(alloc_real_vector(n, &line_re), "line_re");
+    require(alloc_real_vector(n, &line_im), "line_im");
+    require(alloc_int_vector(n, &bit_reversal), "bit_reversal");
+    require(alloc_real_vector(to_int(1.25 * n), &sine_table), "sine_table");
+}
+
+void startup_computations() {
+    build_sine_table(image_size, &sine_table);
+    build_bit_reversal(image_size, &bit_reversal);
+    build_band_map();
+    run_filter();
+}
+
+TScrollBar* TForm1::band_slider(int band) const {
+    TScrollBar* const sliders[band_count] = {ScrollBar1, ScrollBar2,  ScrollBar3,  ScrollBar4,
+                                             ScrollBar5, ScrollBar6,  ScrollBar7,  ScrollBar8,
+                                             ScrollBar9, ScrollBar10, ScrollBar11, ScrollBar12};
+    return sliders[band];
+}
+
+void apply_band_gains() {
+    SliderPositions positions{};
+    for (int k = 0; k < band_count; ++k)
+        positions[k] = Form1->band_slider(k)->Position();
+    scale_by_bands(gains_from_positions(positions), field_re, field_im);
+}
+
+void run_filter() {
+    FilterSurfaces surfaces;
+    surfaces.source = Form1->Image1->Picture()->Bitmap();
+    surfaces.apply_gains = [] { apply_band_gains(); };
+    surfaces.spectrum_canvas = [] { return Form1->Image2->Canvas(); };
+    surfaces.output_canvas = [] { return Form1->Image3->Canvas(); };
+    filter_run(surfaces);
+}

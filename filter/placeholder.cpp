@@ -1,1 +1,0 @@
-// Filter library: see the headers in this folder.

@@ -1,0 +1,491 @@
+#include "controls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+#include "application.h"
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+TShiftState shift_of(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier) s |= ssShift;
+    if (mods & Qt::AltModifier) s |= ssAlt;
+    if (mods & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+bool button_of(Qt::MouseButton b, TMouseButton& out) {
+    switch (b) {
+    case Qt::LeftButton: out = TMouseButton::mbLeft; return true;
+    case Qt::RightButton: out = TMouseButton::mbRight; return true;
+    case Qt::MiddleButton: out = TMouseButton::mbMiddle; return true;
+    default: return false;
+    }
+}
+
+// Pointer positions in whole pixels of the control.
+int pixel_of(double v) { return static_cast<int>(std::floor(v)); }
+
+}  // namespace
+
+TScreen* Screen = new TScreen;
+
+int TScreen::Width() const {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+}
+
+int TScreen::Height() const {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TComponent
+
+TComponent::TComponent(TComponent* owner) : owner_(owner) {
+    if (owner_)
+        owner_->components_.push_back(this);
+}
+
+TComponent::~TComponent() {
+    while (!components_.empty()) {
+        TComponent* last = components_.back();
+        delete last;  // removes itself from components_
+    }
+    if (owner_) {
+        auto& list = owner_->components_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    for (TComponent* c : components_)
+        if (c->Name() == name)
+            return c;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {}
+
+TControl::~TControl() {
+    // Controls owned by this one go first, children before their parents.
+    while (!Components().empty())
+        delete Components().back();
+    // Child controls owned elsewhere keep their own widgets.
+    for (TControl* child : children_) {
+        child->parent_ = nullptr;
+        if (child->widget_) {
+            child->widget_->hide();
+            child->widget_->setParent(nullptr);
+        }
+    }
+    if (parent_) {
+        auto& list = parent_->children_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    delete widget_;
+}
+
+void TControl::SetParent(TControl* parent) {
+    if (parent_ == parent)
+        return;
+    if (parent_) {
+        auto& list = parent_->children_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+    parent_ = parent;
+    if (parent_)
+        parent_->children_.push_back(this);
+    widget_->setParent(parent_ ? parent_->widget_ : nullptr);
+    widget_->setGeometry(left_, top_, width_, height_);
+    widget_->setVisible(visible_ && parent_);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    widget_->setGeometry(left_, top_, width_, height_);
+}
+
+void TControl::SetVisible(bool v) {
+    visible_ = v;
+    if (parent_)
+        widget_->setVisible(v);
+}
+
+void TControl::SetCaption(const std::string& text) {
+    caption_ = text;
+    CaptionChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Simple controls
+
+TPanel::TPanel(TComponent* owner) : TControl(owner, new QFrame) {
+    auto* frame = static_cast<QFrame*>(widget_);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(1);
+}
+
+TGroupBox::TGroupBox(TComponent* owner) : TControl(owner, new QGroupBox) {}
+
+void TGroupBox::CaptionChanged() { static_cast<QGroupBox*>(widget_)->setTitle(qs(caption_)); }
+
+TLabel::TLabel(TComponent* owner) : TControl(owner, new QLabel) {
+    static_cast<QLabel*>(widget_)->setTextFormat(Qt::PlainText);
+}
+
+void TLabel::CaptionChanged() {
+    auto* label = static_cast<QLabel*>(widget_);
+    label->setText(qs(caption_));
+    const QSize hint = label->sizeHint();
+    width_ = hint.width();
+    height_ = hint.height();
+    widget_->setGeometry(left_, top_, width_, height_);
+}
+
+TButton::TButton(TComponent* owner) : TControl(owner, new QPushButton) {
+    auto* button = static_cast<QPushButton*>(widget_);
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, [this] {
+        guarded_dispatch([this] {
+            if (OnClick)
+                OnClick(this);
+        });
+    });
+}
+
+void TButton::CaptionChanged() { static_cast<QPushButton*>(widget_)->setText(qs(caption_)); }
+
+void TButton::Click() {
+    if (OnClick)
+        OnClick(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRadioButton
+
+TRadioButton::TRadioButton(TComponent* owner) : TControl(owner, new QRadioButton) {
+    auto* radio = static_cast<QRadioButton*>(widget_);
+    radio->setAutoExclusive(true);
+    QObject::connect(radio, &QRadioButton::toggled, [this](bool on) { user_toggled(on); });
+}
+
+void TRadioButton::CaptionChanged() { static_cast<QRadioButton*>(widget_)->setText(qs(caption_)); }
+
+bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(widget_)->isChecked(); }
+
+void TRadioButton::user_toggled(bool on) {
+    if (!on || programmatic_)
+        return;
+    guarded_dispatch([this] {
+        if (OnClick)
+            OnClick(this);
+    });
+}
+
+void TRadioButton::SetChecked(bool checked) {
+    auto* radio = static_cast<QRadioButton*>(widget_);
+    if (radio->isChecked() == checked)
+        return;
+    programmatic_ = true;
+    if (!checked) {
+        // An exclusive button cannot be unchecked on its own.
+        radio->setAutoExclusive(false);
+        radio->setChecked(false);
+        radio->setAutoExclusive(true);
+    } else {
+        radio->setChecked(true);
+    }
+    programmatic_ = false;
+    if (checked && OnClick)
+        OnClick(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TScrollBar
+
+TScrollBar::TScrollBar(TComponent* owner) : TControl(owner, new QScrollBar) {
+    auto* bar = static_cast<QScrollBar*>(widget_);
+    bar->setFocusPolicy(Qt::StrongFocus);
+    bar->setTracking(true);
+    sync_widget();
+    QObject::connect(bar, &QScrollBar::valueChanged, [this](int v) { user_moved(v); });
+}
+
+void TScrollBar::sync_widget() {
+    auto* bar = static_cast<QScrollBar*>(widget_);
+    const QSignalBlocker block(bar);
+    bar->setOrientation(kind_ == TScrollBarKind::sbVertical ? Qt::Vertical : Qt::Horizontal);
+    bar->setRange(min_, max_);
+    bar->setSingleStep(small_);
+    bar->setPageStep(large_);
+    bar->setValue(position_);
+}
+
+void TScrollBar::SetKind(TScrollBarKind kind) {
+    kind_ = kind;
+    sync_widget();
+}
+
+void TScrollBar::SetRange(int min, int max) {
+    min_ = min;
+    max_ = std::max(min, max);
+    position_ = std::clamp(position_, min_, max_);
+    sync_widget();
+}
+
+void TScrollBar::SetSmallChange(int v) {
+    small_ = v;
+    sync_widget();
+}
+
+void TScrollBar::SetLargeChange(int v) {
+    large_ = v;
+    sync_widget();
+}
+
+void TScrollBar::SetPosition(int position) {
+    position = std::clamp(position, min_, max_);
+    if (position == position_)
+        return;
+    position_ = position;
+    sync_widget();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TScrollBar::user_moved(int value) {
+    if (value == position_)
+        return;
+    position_ = value;
+    guarded_dispatch([this] {
+        if (OnChange)
+            OnChange(this);
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// TImage
+
+class ImageSurface : public QWidget {
+public:
+    explicit ImageSurface(TImage* owner) : owner_(owner) { setMouseTracking(true); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (owner_->picture_.Empty())
+            return;
+        const TBitmap& bmp = *owner_->picture_.Bitmap();
+        if (bmp.Width() == 0 || bmp.Height() == 0)
+            return;
+        QImage image;
+        if (bmp.PixelFormat() == TPixelFormat::pf24bit) {
+            image = QImage(bmp.ScanLine(0), bmp.Width(), bmp.Height(), bmp.Width() * 3,
+                           QImage::Format_BGR888);
+        } else {
+            image = QImage(bmp.ScanLine(0), bmp.Width(), bmp.Height(), bmp.Width(),
+                           QImage::Format_Indexed8);
+            QList<QRgb> table(256, qRgb(0, 0, 0));
+            const auto& pal = bmp.Palette();
+            for (std::size_t i = 0; i < pal.size(); ++i)
+                table[static_cast<qsizetype>(i)] = 0xFF000000u | pal[i];
+            image.setColorTable(table);
+        }
+        QPainter painter(this);
+        painter.drawImage(0, 0, image);
+    }
+
+    void mousePressEvent(QMouseEvent* e) override { press(e, 0); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { press(e, ssDouble); }
+
+    void mouseMoveEvent(QMouseEvent* e) override {
+        const int x = pixel_of(e->position().x()), y = pixel_of(e->position().y());
+        const TShiftState shift = shift_of(e->modifiers(), e->buttons());
+        guarded_dispatch([&] {
+            if (owner_->OnMouseMove)
+                owner_->OnMouseMove(owner_, shift, x, y);
+        });
+    }
+
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        TMouseButton button;
+        if (!button_of(e->button(), button))
+            return;
+        const int x = pixel_of(e->position().x()), y = pixel_of(e->position().y());
+        const TShiftState shift = shift_of(e->modifiers(), e->buttons());
+        const bool click = button == TMouseButton::mbLeft && left_pressed_ && rect().contains(x, y);
+        if (button == TMouseButton::mbLeft)
+            left_pressed_ = false;
+        if (click)
+            guarded_dispatch([&] {
+                if (owner_->OnClick)
+                    owner_->OnClick(owner_);
+            });
+        guarded_dispatch([&] {
+            if (owner_->OnMouseUp)
+                owner_->OnMouseUp(owner_, button, shift, x, y);
+        });
+    }
+
+private:
+    void press(QMouseEvent* e, TShiftState extra) {
+        TMouseButton button;
+        if (!button_of(e->button(), button))
+            return;
+        if (button == TMouseButton::mbLeft)
+            left_pressed_ = true;
+        const int x = pixel_of(e->position().x()), y = pixel_of(e->position().y());
+        const TShiftState shift = shift_of(e->modifiers(), e->buttons()) | extra;
+        guarded_dispatch([&] {
+            if (owner_->OnMouseDown)
+                owner_->OnMouseDown(owner_, button, shift, x, y);
+        });
+    }
+
+    TImage* owner_;
+    bool left_pressed_ = false;
+};
+
+TImage::TImage(TComponent* owner) : TControl(owner, nullptr) {
+    widget_ = new ImageSurface(this);
+    picture_.SetOnChange([this] {
+        if (widget_)
+            widget_->update();
+    });
+}
+
+TImage::~TImage() { picture_.SetOnChange(nullptr); }
+
+TCanvas* TImage::Canvas() {
+    if (picture_.Empty()) {
+        TBitmap* bmp = picture_.Bitmap();
+        bmp->SetPixelFormat(TPixelFormat::pf24bit);
+        bmp->SetSize(Width(), Height());
+    }
+    return picture_.Bitmap()->Canvas();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TOpenDialog
+
+bool TOpenDialog::Execute() {
+    // The window reads no files; the component exists for the layout only.
+    ++executed_;
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm
+
+class FormWindow : public QWidget {
+public:
+    explicit FormWindow(TForm* owner) : owner_(owner) {}
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        if (owner_->handle_close())
+            e->accept();
+        else
+            e->ignore();
+    }
+
+private:
+    TForm* owner_;
+};
+
+TForm::TForm(TComponent* owner) : TControl(owner, nullptr) {
+    widget_ = new FormWindow(this);
+    widget_->setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+TForm::~TForm() = default;
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    widget_->move(left_, top_);
+}
+
+void TForm::SetClientSize(int width, int height) { widget_->setFixedSize(width, height); }
+int TForm::ClientWidth() const { return widget_->width(); }
+int TForm::ClientHeight() const { return widget_->height(); }
+
+void TForm::CaptionChanged() { widget_->setWindowTitle(qs(caption_)); }
+
+void TForm::Show() {
+    widget_->move(left_, top_);
+    widget_->show();
+}
+
+void TForm::Close() { widget_->close(); }
+
+bool TForm::Showing() const { return widget_->isVisible(); }
+
+bool TForm::handle_close() {
+    TCloseAction action = TCloseAction::caHide;
+    guarded_dispatch([&] {
+        if (OnClose)
+            OnClose(this, action);
+    });
+    return action != TCloseAction::caNone;
+}
+
+void TForm::SetFont(const std::string& face, int pixel_height) {
+    QFont font;
+    font.setFamilies({qs(face)});
+    font.setPixelSize(pixel_height);
+    font.setStyleStrategy(QFont::PreferMatch);
+    widget_->setFont(font);
+}
+
+bool TForm::SaveScreenshot(const std::string& path) {
+    widget_->ensurePolished();
+    const QPixmap pixmap = widget_->grab();
+    return pixmap.save(qs(path));
+}
+
+void TForm::ApplyTabOrder() {
+    std::vector<TControl*> chain;
+    const std::function<void(TControl*)> walk = [&](TControl* parent) {
+        std::vector<TControl*> kids = parent->Controls();
+        std::stable_sort(kids.begin(), kids.end(),
+                         [](TControl* a, TControl* b) { return a->TabOrder() < b->TabOrder(); });
+        for (TControl* c : kids) {
+            if (c->Focusable())
+                chain.push_back(c);
+            walk(c);
+        }
+    };
+    walk(this);
+    for (std::size_t i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1]->Widget(), chain[i]->Widget());
+}

@@ -1,0 +1,270 @@
+#pragma once
+// Window controls. Each wraps one Qt widget; Qt itself stays inside the toolkit's sources.
+//
+// Event rules the rest of the program relies on:
+// - Events that come from the user enter through one guarded dispatch (dispatch.h): the handler
+//   runs, any exception is shown in the standard error box, and the event loop goes on.
+// - Changes made by the program (SetPosition, SetChecked) call the handler directly, and only on
+//   a real change, so an exception reaches the code that made the change.
+// - Exceptions never travel through Qt's signal or event machinery.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graphics.h"
+
+class QWidget;
+class TForm;
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+// Modifier keys and buttons held during a pointer event, as bits.
+enum TShiftFlag : unsigned {
+    ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64
+};
+using TShiftState = unsigned;
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+
+class TComponent : public TObject {
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+    TComponent* Owner() const { return owner_; }
+    const std::string& Name() const { return name_; }
+    void SetName(std::string name) { name_ = std::move(name); }
+    const std::vector<TComponent*>& Components() const { return components_; }
+    TComponent* FindComponent(const std::string& name) const;
+
+private:
+    TComponent* owner_;
+    std::string name_;
+    std::vector<TComponent*> components_;  // owned, destroyed in reverse order
+};
+
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+
+    TControl* Parent() const { return parent_; }
+    void SetParent(TControl* parent);
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    virtual void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int left) { SetBounds(left, top_, width_, height_); }
+    void SetTop(int top) { SetBounds(left_, top, width_, height_); }
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+
+    virtual std::string Caption() const { return caption_; }
+    virtual void SetCaption(const std::string& text);
+
+    int TabOrder() const { return tab_order_; }
+    void SetTabOrder(int order) { tab_order_ = order; }
+    // Whether the control takes keyboard focus and so has a place in the tab order.
+    virtual bool Focusable() const { return false; }
+
+    const std::vector<TControl*>& Controls() const { return children_; }
+    QWidget* Widget() const { return widget_; }
+
+protected:
+    TControl(TComponent* owner, QWidget* widget);
+    virtual void CaptionChanged() {}
+
+    QWidget* widget_;
+    std::string caption_;
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+
+private:
+    TControl* parent_ = nullptr;
+    std::vector<TControl*> children_;
+    bool visible_ = true;
+    int tab_order_ = 0;
+};
+
+class TPanel : public TControl {
+public:
+    explicit TPanel(TComponent* owner);
+};
+
+class TGroupBox : public TControl {
+public:
+    explicit TGroupBox(TComponent* owner);
+
+protected:
+    void CaptionChanged() override;
+};
+
+// A label sizes itself to its text whenever the caption changes.
+class TLabel : public TControl {
+public:
+    explicit TLabel(TComponent* owner);
+
+protected:
+    void CaptionChanged() override;
+};
+
+class TButton : public TControl {
+public:
+    explicit TButton(TComponent* owner);
+    TNotifyEvent OnClick;
+    bool Focusable() const override { return true; }
+    // A click made by the program: calls OnClick directly.
+    void Click();
+
+protected:
+    void CaptionChanged() override;
+};
+
+// Radio buttons are exclusive among the radio buttons of one parent. OnClick fires when a
+// button becomes the checked one, by the user or by the program; never for the checked one.
+class TRadioButton : public TControl {
+public:
+    explicit TRadioButton(TComponent* owner);
+    TNotifyEvent OnClick;
+    bool Focusable() const override { return true; }
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+protected:
+    void CaptionChanged() override;
+
+private:
+    friend struct RadioBridge;
+    void user_toggled(bool on);
+    bool programmatic_ = false;
+};
+
+enum class TScrollBarKind { sbHorizontal, sbVertical };
+
+// OnChange fires once for every change of Position, by the user (arrows and arrow keys step by
+// SmallChange, track clicks and page keys by LargeChange, Home/End go to Min/Max, every position
+// while the thumb is dragged) or by the program; never when the position is set to the value it
+// already has.
+class TScrollBar : public TControl {
+public:
+    explicit TScrollBar(TComponent* owner);
+    TNotifyEvent OnChange;
+    bool Focusable() const override { return true; }
+
+    TScrollBarKind Kind() const { return kind_; }
+    void SetKind(TScrollBarKind kind);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    void SetRange(int min, int max);
+    int Position() const { return position_; }
+    void SetPosition(int position);
+    int SmallChange() const { return small_; }
+    int LargeChange() const { return large_; }
+    void SetSmallChange(int v);
+    void SetLargeChange(int v);
+    int PageSize() const { return page_size_; }
+    void SetPageSize(int v) { page_size_ = v; }
+
+private:
+    friend struct ScrollBarBridge;
+    void user_moved(int value);
+    void sync_widget();
+    TScrollBarKind kind_ = TScrollBarKind::sbHorizontal;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int small_ = 1;
+    int large_ = 1;
+    int page_size_ = 0;
+};
+
+// Shows its picture unscaled at its top-left corner. A press captures the pointer until the
+// release; the click (left button only, released inside after a left press) is raised before
+// the release event; the second press of a double click counts as a press.
+class TImage : public TControl {
+public:
+    explicit TImage(TComponent* owner);
+    ~TImage() override;
+
+    TPicture* Picture() { return &picture_; }
+    // The canvas of the picture's bitmap, created at the control's size if the picture is empty.
+    TCanvas* Canvas();
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+
+private:
+    friend class ImageSurface;
+    TPicture picture_;
+};
+
+// A file-open dialog component. It has no settings of its own; nothing opens it.
+class TOpenDialog : public TComponent {
+public:
+    explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
+    bool Execute();
+    int ExecuteCount() const { return executed_; }
+
+private:
+    int executed_ = 0;
+};
+
+// A top-level window with a fixed client area. Width and Height are the outer size.
+class TForm : public TControl {
+public:
+    explicit TForm(TComponent* owner);
+    ~TForm() override;
+
+    // The outer size (Width, Height) includes the frame; the client area is set on its own and
+    // is fixed.
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetClientSize(int width, int height);
+    int ClientWidth() const;
+    int ClientHeight() const;
+
+    TCloseEvent OnClose;
+    void Show();
+    void Close();
+    bool Showing() const;
+
+    // Font of every control of the window: face, then pixel height.
+    void SetFont(const std::string& face, int pixel_height);
+
+    // Renders the window as it would appear into a PNG or BMP file (by extension).
+    bool SaveScreenshot(const std::string& path);
+
+    // Chains focus through the controls in their per-parent tab order.
+    void ApplyTabOrder();
+
+protected:
+    void CaptionChanged() override;
+
+private:
+    friend class FormWindow;
+    bool handle_close();
+};
+
+// The primary screen's size in pixels.
+class TScreen {
+public:
+    int Width() const;
+    int Height() const;
+};
+extern TScreen* Screen;

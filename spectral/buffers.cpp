@@ -1,0 +1,136 @@
+#include "buffers.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+void* system_zeroed(std::size_t count, std::size_t size) { return std::calloc(count, size); }
+void* system_uninitialised(std::size_t size) { return std::malloc(size); }
+void system_release(void* block) { std::free(block); }
+
+MemorySource current_source = {system_zeroed, system_uninitialised, system_release};
+
+// A negative count, or a byte size that does not fit in size_t, is a block that cannot be had;
+// it is never handed to the memory source.
+void* obtain_zeroed(int count, std::size_t size)
+{
+    if (count < 0)
+        return nullptr;
+    return current_source.zeroed(static_cast<std::size_t>(count), size);
+}
+
+void* obtain_uninitialised(int count, std::size_t size)
+{
+    if (count < 0 || static_cast<std::size_t>(count) > std::numeric_limits<std::size_t>::max() / size)
+        return nullptr;
+    return current_source.uninitialised(static_cast<std::size_t>(count) * size);
+}
+
+// Releases rows [0, obtained) and then the row-pointer block itself.
+template <typename Element>
+void release_matrix(Element** rows, int obtained)
+{
+    for (int i = 0; i < obtained; ++i)
+        current_source.release(rows[i]);
+    current_source.release(rows);
+}
+
+}  // namespace
+
+MemorySource default_memory_source()
+{
+    return {system_zeroed, system_uninitialised, system_release};
+}
+
+MemorySource set_memory_source(const MemorySource& source)
+{
+    const MemorySource previous = current_source;
+    current_source = source;
+    return previous;
+}
+
+void trace_line(const char* line)
+{
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+}
+
+int alloc_int_matrix(int rows, int cols, IntMatrix* v)
+{
+    *v = static_cast<IntMatrix>(obtain_zeroed(rows, sizeof(std::int32_t*)));
+    if (*v == nullptr)
+        return 1;
+    for (int i = 0; i < rows; ++i) {
+        (*v)[i] = static_cast<std::int32_t*>(obtain_zeroed(cols, sizeof(std::int32_t)));
+        if ((*v)[i] == nullptr) {
+            trace_line("Alloc Error  !!\n");
+            release_matrix(*v, i);
+            *v = nullptr;
+            return 1;
+        }
+    }
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j)
+            (*v)[i][j] = 0;
+    return 0;
+}
+
+int alloc_real_matrix(int rows, int cols, RealMatrix* v)
+{
+    *v = static_cast<RealMatrix>(obtain_uninitialised(rows, sizeof(double*)));
+    if (*v == nullptr)
+        return 1;
+    for (int i = 0; i < rows; ++i) {
+        (*v)[i] = static_cast<double*>(obtain_uninitialised(cols, sizeof(double)));
+        if ((*v)[i] == nullptr) {
+            release_matrix(*v, i);
+            *v = nullptr;
+            return 1;
+        }
+    }
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j)
+            (*v)[i][j] = 0.0;
+    return 0;
+}
+
+int alloc_int_vector(int n, IntVector* v)
+{
+    *v = static_cast<IntVector>(obtain_zeroed(n, sizeof(std::int32_t)));
+    if (*v == nullptr)
+        return 1;
+    for (int i = 0; i < n; ++i)
+        (*v)[i] = 0;
+    trace_line("extended int\n");
+    return 0;
+}
+
+int alloc_real_vector(int n, RealVector* v)
+{
+    *v = static_cast<RealVector>(obtain_uninitialised(n, sizeof(double)));
+    if (*v == nullptr)
+        return 1;
+    for (int i = 0; i < n; ++i)
+        (*v)[i] = 0.0;
+    return 0;
+}
+
+int scale_matrix(double f, int rows, int cols, RealMatrix* v)
+{
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j)
+            (*v)[i][j] = f * (*v)[i][j];
+    return 0;
+}
+
+double max_of_matrix(int rows, int cols, RealMatrix m)
+{
+    double best = 0.0;
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j)
+            if (m[i][j] >= best)
+                best = m[i][j];
+    return best;
+}

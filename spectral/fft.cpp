@@ -1,0 +1,138 @@
+#include "fft.h"
+
+#include <climits>
+#include <stdexcept>
+#include <string>
+
+#include "numeric.h"
+#include "state.h"
+#include "tables.h"
+
+void fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, RealVector* x,
+           RealVector* y)
+{
+    if (n == 0)
+        return;
+    if (n == INT_MIN || !is_transform_length(n < 0 ? -n : n))
+        throw std::invalid_argument("transform length " + std::to_string(n) +
+                                    " is not plus or minus a power of two of at least 4");
+    const bool backward = n < 0;
+    if (backward)
+        n = -n;
+    // Quarter period: the cosine of entry k is the sine of entry k + q.
+    const int q = to_int(n * 0.25);
+    double* re = *x;
+    double* im = *y;
+
+    for (int i = 0; i < n; ++i) {
+        const int j = bit_reversal[i];
+        if (i < j) {
+            const double tx = re[i];
+            re[i] = re[j];
+            re[j] = tx;
+            const double ty = im[i];
+            im[i] = im[j];
+            im[j] = ty;
+        }
+    }
+
+    // Butterfly j of the stage of span 2h rotates by e^(-+2 pi i j / 2h): k = j n / 2h.
+    for (int h = 1; h < n; h *= 2) {
+        const int span = 2 * h;
+        const int step = n / span;
+        int k = 0;
+        for (int j = 0; j < h; ++j) {
+            const double c = sine_table[k + q];
+            const double s = backward ? -sine_table[k] : sine_table[k];
+            for (int i = j; i < n; i += span) {
+                const int p = i + h;
+                const double tr = s * im[p] + c * re[p];
+                const double ti = c * im[p] - s * re[p];
+                re[p] = re[i] - tr;
+                re[i] = re[i] + tr;
+                im[p] = im[i] - ti;
+                im[i] = im[i] + ti;
+            }
+            k = k + step;
+        }
+    }
+
+    if (!backward) {
+        const double length = n;
+        for (int i = 0; i < n; ++i) {
+            re[i] = re[i] / length;
+            im[i] = im[i] / length;
+        }
+    }
+}
+
+namespace {
+
+// M[i][j] takes the old M[(i + h) mod N][(j + h) mod N]: the quadrants trade places diagonally,
+// putting the zero frequency at [h][h]. Its own inverse for even N.
+void centring_exchange(RealMatrix m, int n)
+{
+    const int h = n / 2;
+    auto src = [h](int t) { return t < h ? t + h : t - h; };
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            shift_scratch[i][j] = m[i][src(j)];
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j)
+            m[i][j] = shift_scratch[src(i)][j];
+}
+
+// One forward fft1d per line, the imaginary line in the x slot and the real line in the y
+// slot: seen from fft1d the line is i conj(z), so the line comes back as the transform with
+// the positive exponent, divided by N.
+void transform_line(int n)
+{
+    fft1d(n, bit_reversal, sine_table, &line_im, &line_re);
+}
+
+}  // namespace
+
+int fft2d_centred(RealMatrix* re, RealMatrix* im)
+{
+    const int n = image_size;
+    if (!is_transform_length(n))
+        throw std::invalid_argument("edge length " + std::to_string(n) +
+                                    " is not a power of two of at least 4");
+    if (shift_scratch == nullptr || line_re == nullptr || line_im == nullptr ||
+        bit_reversal == nullptr || sine_table == nullptr)
+        throw std::logic_error("the centred transform needs its scratch buffers and tables");
+
+    RealMatrix r = *re;
+    RealMatrix m = *im;
+    centring_exchange(r, n);
+    centring_exchange(m, n);
+
+    // Along the first index: lines are columns, gathered from separate row blocks.
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            line_re[j] = r[j][i];
+            line_im[j] = m[j][i];
+        }
+        transform_line(n);
+        for (int j = 0; j < n; ++j) {
+            r[j][i] = line_re[j];
+            m[j][i] = line_im[j];
+        }
+    }
+    // Along the second index: lines lie within one row block.
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            line_re[j] = r[i][j];
+            line_im[j] = m[i][j];
+        }
+        transform_line(n);
+        for (int j = 0; j < n; ++j) {
+            r[i][j] = line_re[j];
+            m[i][j] = line_im[j];
+        }
+    }
+
+    centring_exchange(r, n);
+    centring_exchange(m, n);
+    return 0;
+}

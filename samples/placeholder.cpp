@@ -1,1 +1,0 @@
-// Sample pictures: see the headers in this folder.

@@ -1,0 +1,8 @@
+#pragma once
+// Modal boxes shown during a test, in order.
+
+#include <vector>
+
+#include "application.h"
+
+std::vector<MessageRequest>& recorded_messages();

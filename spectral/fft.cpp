@@ -1,12 +1,19 @@
 #include "fft.h"
 
 #include <climits>
+#include <cstdlib>
+#include <new>
 #include <stdexcept>
 #include <string>
 
+#include "fft_kernels.h"
 #include "numeric.h"
 #include "state.h"
 #include "tables.h"
+
+#if defined(__x86_64__) || defined(_M_X64)
+#define VELD_X86_KERNELS 1
+#endif
 
 void fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, RealVector* x,
            RealVector* y)
@@ -90,18 +97,12 @@ void transform_line(int n)
     fft1d(n, bit_reversal, sine_table, &line_im, &line_re);
 }
 
-}  // namespace
-
-int fft2d_centred(RealMatrix* re, RealMatrix* im)
+// The routine as written: exchange through shift_scratch, gather each line into line_re and
+// line_im, fft1d, scatter, exchange again.
+void plain_centred(RealMatrix* re, RealMatrix* im, int n)
 {
-    const int n = image_size;
-    if (!is_transform_length(n))
-        throw std::invalid_argument("edge length " + std::to_string(n) +
-                                    " is not a power of two of at least 4");
-    if (shift_scratch == nullptr || line_re == nullptr || line_im == nullptr ||
-        bit_reversal == nullptr || sine_table == nullptr)
-        throw std::logic_error("the centred transform needs its scratch buffers and tables");
-
+    if (shift_scratch == nullptr || line_re == nullptr || line_im == nullptr)
+        throw std::logic_error("the plain centred transform needs shift_scratch, line_re, line_im");
     RealMatrix r = *re;
     RealMatrix m = *im;
     centring_exchange(r, n);
@@ -134,5 +135,127 @@ int fft2d_centred(RealMatrix* re, RealMatrix* im)
 
     centring_exchange(r, n);
     centring_exchange(m, n);
+}
+
+struct KernelEntry {
+    FftKernel kernel;
+    const char* name;
+    spectral_detail::StripPass columns;
+    spectral_detail::StripPass rows;
+};
+
+#ifdef VELD_X86_KERNELS
+constexpr KernelEntry lane_kernels[] = {
+    {FftKernel::Sse2, "sse2", spectral_detail::column_strips_sse2,
+     spectral_detail::row_strips_sse2},
+    {FftKernel::Avx2, "avx2", spectral_detail::column_strips_avx2,
+     spectral_detail::row_strips_avx2},
+    {FftKernel::Avx512, "avx512", spectral_detail::column_strips_avx512,
+     spectral_detail::row_strips_avx512},
+};
+#endif
+
+const KernelEntry* lane_entry(FftKernel kernel)
+{
+#ifdef VELD_X86_KERNELS
+    for (const KernelEntry& entry : lane_kernels)
+        if (entry.kernel == kernel)
+            return &entry;
+#endif
+    (void)kernel;
+    return nullptr;
+}
+
+FftKernel best_supported_kernel()
+{
+    for (FftKernel kernel : {FftKernel::Avx2, FftKernel::Sse2})
+        if (fft_kernel_supported(kernel))
+            return kernel;
+    return FftKernel::Plain;
+}
+
+FftKernel& selected_kernel()
+{
+    static FftKernel kernel = best_supported_kernel();
+    return kernel;
+}
+
+// The lanes' work area, sized at first use for the edge length and kept; it grows only when
+// the edge length does, so a call of the same size allocates nothing.
+double* lane_work_area(int n)
+{
+    static double* area = nullptr;
+    static std::size_t capacity = 0;
+    const std::size_t doubles = 2 * static_cast<std::size_t>(n) * spectral_detail::strip_lanes;
+    if (doubles > capacity) {
+        void* grown = std::aligned_alloc(64, doubles * sizeof(double));
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        std::free(area);
+        area = static_cast<double*>(grown);
+        capacity = doubles;
+    }
+    return area;
+}
+
+}  // namespace
+
+bool fft_kernel_supported(FftKernel kernel)
+{
+    switch (kernel) {
+    case FftKernel::Plain:
+        return true;
+#ifdef VELD_X86_KERNELS
+    case FftKernel::Sse2:
+        return true;
+    case FftKernel::Avx2:
+        return __builtin_cpu_supports("avx2");
+    case FftKernel::Avx512:
+        return __builtin_cpu_supports("avx512f");
+#endif
+    default:
+        return false;
+    }
+}
+
+bool set_fft_kernel(FftKernel kernel)
+{
+    if (!fft_kernel_supported(kernel))
+        return false;
+    selected_kernel() = kernel;
+    return true;
+}
+
+FftKernel fft_kernel()
+{
+    return selected_kernel();
+}
+
+const char* fft_kernel_name()
+{
+    const KernelEntry* entry = lane_entry(selected_kernel());
+    return entry != nullptr ? entry->name : "plain";
+}
+
+int fft2d_centred(RealMatrix* re, RealMatrix* im)
+{
+    const int n = image_size;
+    if (!is_transform_length(n))
+        throw std::invalid_argument("edge length " + std::to_string(n) +
+                                    " is not a power of two of at least 4");
+    if (bit_reversal == nullptr || sine_table == nullptr)
+        throw std::logic_error("the centred transform needs bit_reversal and sine_table");
+
+    const KernelEntry* entry = lane_entry(selected_kernel());
+    // Fields narrower than two lane blocks per half go the plain way.
+    if (entry == nullptr || n < 2 * spectral_detail::strip_lanes) {
+        plain_centred(re, im, n);
+        return 0;
+    }
+    const spectral_detail::CentredJob job{n, bit_reversal, sine_table, *re, *im};
+    double* work = lane_work_area(n);
+    const int strips = n / spectral_detail::strip_lanes;
+    entry->columns(job, work, 0, strips);
+    entry->rows(job, work, 0, strips);
     return 0;
 }

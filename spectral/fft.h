@@ -22,8 +22,14 @@
 //   out2[k1][k2] = z[(N - k1) mod N][(N - k2) mod N] / N^2,
 // index 0 staying at 0 and index m going to N - m, all divided by N^2 (65536 for 256).
 //
-// fft2d_centred reads image_size, bit_reversal and sine_table and uses shift_scratch, line_re
-// and line_im (state.h) as scratch; it allocates nothing, is not reentrant and returns 0.
+// fft2d_centred reads image_size, bit_reversal and sine_table (state.h) and returns 0. It may
+// use shift_scratch, line_re and line_im as scratch, so their contents afterwards mean nothing.
+// It allocates nothing per call (a work area is sized once, at the first call of an edge
+// length) and is not reentrant.
+//
+// Kernels. fft2d_centred runs one of several kernels that give identical bits: the plain
+// routine, or lanes of independent lines side by side in SSE2, AVX2 or AVX-512 registers. The
+// default is the best one that the processor supports; tests force each in turn.
 
 #include <cstdint>
 
@@ -33,3 +39,13 @@ void fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, Re
            RealVector* y);
 
 int fft2d_centred(RealMatrix* re, RealMatrix* im);
+
+enum class FftKernel { Plain, Sse2, Avx2, Avx512 };
+
+// Whether this build and this processor can run the kernel.
+bool fft_kernel_supported(FftKernel kernel);
+// Selects the kernel of later fft2d_centred calls; false (and no change) if unsupported.
+bool set_fft_kernel(FftKernel kernel);
+FftKernel fft_kernel();
+// "plain", "sse2", "avx2" or "avx512": the kernel now selected.
+const char* fft_kernel_name();

@@ -23,7 +23,13 @@ std::uint8_t* checked_row(std::vector<std::uint8_t>& pixels, int width, int heig
 // ---------------------------------------------------------------------------------------------
 // TBitmap
 
-TBitmap::TBitmap() : canvas_(*this) {}
+namespace {
+long live_bitmaps = 0;
+}
+
+long TBitmap::Instances() { return live_bitmaps; }
+
+TBitmap::TBitmap() : canvas_(*this) { ++live_bitmaps; }
 
 TBitmap::TBitmap(const TBitmap& other)
     : width_(other.width_),
@@ -33,7 +39,9 @@ TBitmap::TBitmap(const TBitmap& other)
       palette_(other.palette_),
       x_ppm_(other.x_ppm_),
       y_ppm_(other.y_ppm_),
-      canvas_(*this) {}
+      canvas_(*this) {
+    ++live_bitmaps;
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
     if (this != &other) {
@@ -49,7 +57,7 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
     return *this;
 }
 
-TBitmap::~TBitmap() = default;
+TBitmap::~TBitmap() { --live_bitmaps; }
 
 void TBitmap::Changed() const {
     if (on_change_)

@@ -102,6 +102,9 @@ public:
     void SetOnChange(std::function<void()> f) { on_change_ = std::move(f); }
     void Changed() const;
 
+    // Bitmaps alive in the process; a run that releases its work bitmap leaves this unchanged.
+    static long Instances();
+
 private:
     void resize_keeping(int w, int h);
 
@@ -127,6 +130,7 @@ public:
     void Assign(const TPicture* source);
     void AssignBitmap(const TBitmap& source);
     void SetOnChange(std::function<void()> f);
+    const std::function<void()>& OnChange() const { return on_change_; }
 
 private:
     std::unique_ptr<TBitmap> bitmap_;

@@ -1,0 +1,245 @@
+// Filter runs over plain buffers and stand-alone bitmaps, without a window.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "band.h"
+#include "fft.h"
+#include "numeric.h"
+#include "oracle_run.h"
+#include "run.h"
+#include "samples.h"
+#include "state.h"
+#include "tables.h"
+
+namespace {
+
+struct Surfaces {
+    TBitmap source, spectrum, output;
+    SliderPositions positions{};
+    Surfaces() {
+        positions.fill(100);
+        spectrum.SetSize(256, 256);
+        output.SetSize(256, 256);
+    }
+    void run() {
+        FilterSurfaces s;
+        s.source = &source;
+        s.apply_gains = [this] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
+        s.spectrum_canvas = [this] { return spectrum.Canvas(); };
+        s.output_canvas = [this] { return output.Canvas(); };
+        filter_run(s);
+    }
+    void fill(const std::function<int(int x, int y)>& level) {
+        source.SetPixelFormat(TPixelFormat::pf24bit);
+        source.SetSize(256, 256);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                for (int c = 0; c < 3; ++c)
+                    source.ScanLine(y)[3 * x + c] = static_cast<std::uint8_t>(level(x, y));
+    }
+};
+
+std::vector<std::uint8_t> bytes(const TBitmap& b) {
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < b.Height(); ++y)
+        out.insert(out.end(), b.ScanLine(y), b.ScanLine(y) + 3 * b.Width());
+    return out;
+}
+
+std::vector<std::uint8_t> blue_of(const TBitmap& b) {
+    std::vector<std::uint8_t> out(256 * 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            out[y * 256 + x] = b.ScanLine(y)[3 * x];
+    return out;
+}
+
+class FilterRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const int n = image_size;
+        ASSERT_EQ(alloc_int_matrix(n, n, &blue_plane), 0);
+        ASSERT_EQ(alloc_int_matrix(n, n, &band_map), 0);
+        ASSERT_EQ(alloc_real_matrix(n, n, &field_im), 0);
+        ASSERT_EQ(alloc_real_matrix(n, n, &field_re), 0);
+        ASSERT_EQ(alloc_real_matrix(n, n, &shift_scratch), 0);
+        ASSERT_EQ(alloc_real_vector(n, &line_re), 0);
+        ASSERT_EQ(alloc_real_vector(n, &line_im), 0);
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(alloc_int_vector(n, &bit_reversal), 0);
+        ASSERT_EQ(alloc_real_vector(to_int(1.25 * n), &sine_table), 0);
+        build_sine_table(n, &sine_table);
+        build_bit_reversal(n, &bit_reversal);
+        testing::internal::GetCapturedStdout();
+        build_band_map();
+    }
+    void SetUp() override { clear_im(); }
+    static void clear_im() {
+        for (int i = 0; i < 256; ++i)
+            for (int j = 0; j < 256; ++j)
+                field_im[i][j] = 0;
+    }
+};
+
+TEST_F(FilterRun, ConstantPictureOfOneHundred) {
+    Surfaces s;
+    s.fill([](int, int) { return 100; });
+    s.run();
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const std::uint8_t* p = s.spectrum.ScanLine(y) + 3 * x;
+            if (x == 128 && y == 128) {
+                EXPECT_EQ(p[0], 160);
+                EXPECT_EQ(p[1], 16);
+                EXPECT_EQ(p[2], 232);
+            } else if (!(p[2] == 255 && p[0] == 0 && p[1] == 0)) {  // red curve pixels aside
+                ASSERT_EQ(p[0] | p[1] | p[2], 0) << x << "," << y;
+            }
+        }
+    EXPECT_EQ(radial_profile[0], 100);
+    // The curve starts at (0, 156) and drops to the bottom edge at x = 2.
+    EXPECT_EQ(s.spectrum.ScanLine(156)[2], 255);
+    EXPECT_EQ(s.spectrum.ScanLine(255)[3 * 2 + 2], 255);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const int v = s.output.ScanLine(y)[3 * x];
+            ASSERT_TRUE(v == 255 || v == 254) << v;
+        }
+}
+
+TEST_F(FilterRun, AllAtOneHundredShowsTheSourceShiftedByOnePixel) {
+    for (Sample sample : {Sample::Wave, Sample::Circles1, Sample::Jupiter}) {
+        SCOPED_TRACE(sample_caption(sample));
+        clear_im();
+        Surfaces s;
+        const auto bmp = sample_bmp(sample);
+        s.source.LoadFromBmp(bmp.data(), bmp.size());
+        s.source.SetPixelFormat(TPixelFormat::pf24bit);
+        const auto blue = blue_of(s.source);
+        const int top = *std::max_element(blue.begin(), blue.end());
+        s.run();
+        int one_lower = 0;
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const int src = blue[((y + 1) % 256) * 256 + (x + 1) % 256];
+                const int expected = src * 255 / top;
+                const int got = s.output.ScanLine(y)[3 * x];
+                ASSERT_TRUE(got == expected || got == expected - 1) << x << "," << y;
+                one_lower += got != expected;
+            }
+        EXPECT_LT(one_lower, 256 * 256 / 4);
+    }
+}
+
+TEST_F(FilterRun, WithoutBandZeroTheOutputFieldHasMeanZero) {
+    Surfaces s;
+    const auto bmp = sample_bmp(Sample::Circles2);
+    s.source.LoadFromBmp(bmp.data(), bmp.size());
+    s.positions[0] = 200;
+    s.run();
+    double sum = 0, largest = 0;
+    for (int i = 0; i < 256; ++i)
+        for (int j = 0; j < 256; ++j) {
+            sum += field_re[i][j];
+            largest = std::max(largest, std::fabs(field_re[i][j]));
+        }
+    EXPECT_NEAR(sum / 65536, 0.0, 1e-12 * largest);
+    EXPECT_EQ(s.spectrum.ScanLine(128)[3 * 128], 0) << "band 0 shows black";
+}
+
+TEST_F(FilterRun, ZeroMaximumStopsBeforeTheOutputAndReleasesTheWorkBitmap) {
+    Surfaces s;
+    s.fill([](int x, int y) { return (x * 7 + y) % 256; });
+    s.output.Canvas()->Pen()->SetColor(clWhite);
+    s.output.Canvas()->MoveTo(0, 3);
+    s.output.Canvas()->LineTo(256, 3);
+    const auto before = bytes(s.output);
+    s.positions.fill(200);
+    const long bitmaps = TBitmap::Instances();
+    try {
+        s.run();
+        FAIL() << "the run should stop";
+    } catch (const MathError& e) {
+        EXPECT_EQ(e.kind(), MathError::Kind::ZeroDivide);
+        EXPECT_STREQ(e.what(), "0 による浮動小数点数除算");
+    }
+    EXPECT_EQ(TBitmap::Instances(), bitmaps);
+    EXPECT_EQ(bytes(s.output), before) << "the output keeps the last picture";
+    for (std::uint8_t b : bytes(s.spectrum))
+        ASSERT_EQ(b, 0);
+}
+
+TEST_F(FilterRun, SourceIsConvertedInPlace) {
+    Surfaces s;
+    const auto bmp = sample_bmp(Sample::Saturn);
+    s.source.LoadFromBmp(bmp.data(), bmp.size());
+    ASSERT_EQ(s.source.PixelFormat(), TPixelFormat::pf8bit);
+    s.run();
+    EXPECT_EQ(s.source.PixelFormat(), TPixelFormat::pf24bit);
+
+    // Not 256 x 256: cut or padded with black at the bottom and right.
+    Surfaces small;
+    small.source.SetSize(10, 300);
+    for (int y = 0; y < 300; ++y)
+        for (int i = 0; i < 30; ++i)
+            small.source.ScanLine(y)[i] = 200;
+    small.run();
+    EXPECT_EQ(small.source.Width(), 256);
+    EXPECT_EQ(small.source.Height(), 256);
+    EXPECT_EQ(small.source.ScanLine(255)[3 * 9], 200);
+    EXPECT_EQ(small.source.ScanLine(255)[3 * 10], 0);
+}
+
+// Random sources and settings, in sequence so that field_im carries over: every picture and
+// both field matrices equal the plain transcription bit for bit.
+TEST_F(FilterRun, EqualsThePlainTranscriptionBitForBit) {
+    OracleField oracle;
+    std::mt19937 rng(99);
+    const int settings[] = {0, 5, 50, 95, 100, 105, 150, 195, 200};
+    Surfaces s;
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        if (round < 7) {
+            const auto bmp = sample_bmp(static_cast<Sample>(round));
+            s.source.LoadFromBmp(bmp.data(), bmp.size());
+        } else {
+            s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
+        }
+        for (int k = 0; k < 12; ++k)
+            s.positions[k] = settings[rng() % 9];
+        if (round == 3)
+            s.positions.fill(0);
+        s.source.SetPixelFormat(TPixelFormat::pf24bit);
+        const OracleRun expected = oracle_run(blue_of(s.source), s.positions, oracle);
+        ASSERT_FALSE(expected.zero_maximum);
+        s.run();
+        EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
+        EXPECT_TRUE(bytes(s.output) == expected.output);
+        for (int i = 0; i < 256; ++i) {
+            ASSERT_EQ(std::memcmp(field_re[i], oracle.re[i].data(), 256 * sizeof(double)), 0) << i;
+            ASSERT_EQ(std::memcmp(field_im[i], oracle.im[i].data(), 256 * sizeof(double)), 0) << i;
+        }
+        for (int k = 0; k < 400; ++k)
+            ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;
+    }
+}
+
+TEST_F(FilterRun, OutputIsAlwaysGrey) {
+    Surfaces s;
+    s.fill([](int x, int y) { return (x ^ y) & 0xFF; });
+    for (int k = 0; k < 12; ++k)
+        s.positions[k] = k % 2 ? 0 : 150;
+    s.run();
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const std::uint8_t* p = s.output.ScanLine(y) + 3 * x;
+            ASSERT_EQ(p[0], p[1]);
+            ASSERT_EQ(p[1], p[2]);
+        }
+}
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+// Opening the real main window in a test, as the program does, on fresh working state.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "form1.h"
+#include "samples.h"
+
+// Frees the program-wide buffers (the program itself never does) so that a new window starts
+// from freshly allocated, zeroed state.
+void release_working_state();
+
+// Creates Form1 through the application object; the previous window, if any, is destroyed.
+TForm1* open_window();
+void close_window();
+
+// The pixels of a picture as 24-bit bytes, top-down, blue-green-red.
+std::vector<std::uint8_t> picture_bytes(TImage* image);
+// The blue byte of every pixel of a sample, [y * 256 + x].
+std::vector<std::uint8_t> sample_blue(Sample sample);
+
+// Counts filter runs through what a run visibly does: it draws the output picture into Image3
+// exactly once (a failed run draws nothing there). `on_run` sees the window at that moment.
+class RunObserver {
+public:
+    explicit RunObserver(TForm1* form, std::function<void()> on_run = {});
+    ~RunObserver();
+    int runs() const { return runs_; }
+
+private:
+    TForm1* form_;
+    std::function<void()> previous_;
+    int runs_ = 0;
+};
+
+std::array<int, 12> slider_positions(TForm1* form);

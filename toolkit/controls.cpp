@@ -153,7 +153,13 @@ TPanel::TPanel(TComponent* owner) : TControl(owner, new QFrame) {
     frame->setLineWidth(1);
 }
 
-TGroupBox::TGroupBox(TComponent* owner) : TControl(owner, new QGroupBox) {}
+TGroupBox::TGroupBox(TComponent* owner) : TControl(owner, new QGroupBox) {
+    // The caption stands on the frame's top line, which runs through the middle of the text.
+    widget_->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+        " left: 7px; padding: 0px 1px; }"));
+}
 
 void TGroupBox::CaptionChanged() { static_cast<QGroupBox*>(widget_)->setTitle(qs(caption_)); }
 
@@ -194,6 +200,8 @@ void TButton::Click() {
 TRadioButton::TRadioButton(TComponent* owner) : TControl(owner, new QRadioButton) {
     auto* radio = static_cast<QRadioButton*>(widget_);
     radio->setAutoExclusive(true);
+    // A narrow gap between the mark and the text, so that the layout's widths hold the captions.
+    radio->setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; }"));
     QObject::connect(radio, &QRadioButton::toggled, [this](bool on) { user_toggled(on); });
 }
 

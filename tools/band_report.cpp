@@ -1,0 +1,105 @@
+#include "band_report.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "numeric.h"
+
+namespace {
+
+constexpr double band_ratio = 1.6;
+// Beyond this the two sides of Parseval's theorem differ by more than the transforms' rounding.
+constexpr double parseval_tolerance = 1e-12;
+
+std::string format(const char* pattern, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, pattern);
+    std::vsnprintf(text, sizeof text, pattern, args);
+    va_end(args);
+    return text;
+}
+
+// A number right-aligned in `width` columns, or the infinity sign for an infinite one.
+std::string number(double v, int width) {
+    if (std::isinf(v))
+        return std::string(static_cast<std::size_t>(width - 1), ' ') + "\u221E";
+    return format("%*.3f", width, v);
+}
+
+std::string range(double low, double high) { return number(low, 7) + " - " + number(high, 7); }
+
+double wavelength(double r) { return r == 0 ? INFINITY : image_size / r; }
+
+std::string share(double part, double whole) {
+    return format("  %14.6f %%", whole > 0 ? 100 * part / whole : 0.0);
+}
+
+}  // namespace
+
+double band_inner_radius(int band) { return std::pow(band_ratio, band) - 1; }
+double band_outer_radius(int band) { return std::pow(band_ratio, band + 1) - 1; }
+double largest_radius() { return std::sqrt(2.0) * (image_size / 2); }
+
+ParsevalCheck parseval_check(const BandEnergies& e) {
+    double total = 0;
+    for (double v : e.before)
+        total += v;
+    ParsevalCheck c;
+    c.spectrum_side = total * (static_cast<double>(image_size) * image_size);
+    c.source_side = static_cast<double>(e.source_square_sum);
+    const double scale = std::max(std::fabs(c.spectrum_side), std::fabs(c.source_side));
+    c.relative_difference = scale > 0 ? std::fabs(c.spectrum_side - c.source_side) / scale : 0;
+    return c;
+}
+
+std::string band_report(const std::string& subject, const SliderPositions& positions,
+                        const BandEnergies& e) {
+    const BandGains gains = gains_from_positions(positions);
+    double before_total = 0;
+    double after_total = 0;
+    std::int64_t element_total = 0;
+    for (int k = 0; k < band_count; ++k) {
+        before_total += e.before[k];
+        after_total += e.after[k];
+        element_total += e.elements[k];
+    }
+
+    std::string out = "VELD band report: " + subject + "\n";
+    out += "positions";
+    for (int k = 0; k < band_count; ++k)
+        out += (k ? "," : " ") + std::to_string(positions[k]);
+    out += "  (gain = 200 - position %, factor = (gain / 100)^3)\n\n";
+
+    out += format("%4s  %-11s  %8s  %-17s  %-17s  %-17s  %10s  %14s    %14s    %9s\n", "band", "slider",
+                  "position", "radius r (px)", "cycles/picture", "wavelength (px)", "elements",
+                  "energy before", "energy after", "factor");
+    for (int k = 0; k < band_count; ++k) {
+        const double inner = band_inner_radius(k);
+        const double outer = k == band_count - 1 ? largest_radius() : band_outer_radius(k);
+        out += format("%4d  %-11s  %8d  ", k, ("ScrollBar" + std::to_string(k + 1)).c_str(), positions[k]);
+        out += range(inner, outer) + "  " + range(inner, outer) + "  " +
+               range(wavelength(outer), wavelength(inner));
+        out += format("  %10lld", static_cast<long long>(e.elements[k]));
+        out += share(e.before[k], before_total) + share(e.after[k], after_total);
+        out += format("  %9.6f\n", band_factor(gains[k]));
+    }
+    out += format("%-86s%10lld", "total", static_cast<long long>(element_total));
+    out += share(before_total, before_total) + share(after_total, after_total) + "\n\n";
+
+    out += format("radius: inner <= r < outer, r in pixels from the zero frequency (band %d ends at the "
+                  "corners, r <= %.3f); a radius of r is r cycles per picture, a wavelength of %d / r "
+                  "pixels\n",
+                  band_count - 1, largest_radius(), image_size);
+    out += format("energy: sum of re^2 + im^2 over the band; after the gains the spectrum holds %.6f of "
+                  "its energy before\n",
+                  before_total > 0 ? after_total / before_total : 0.0);
+    const ParsevalCheck p = parseval_check(e);
+    out += format("Parseval: %d^2 x sum |X|^2 = %.15e, sum of squared source values = %.15e, relative "
+                  "difference %.3e: %s\n",
+                  image_size, p.spectrum_side, p.source_side, p.relative_difference,
+                  p.relative_difference <= parseval_tolerance ? "agrees within rounding"
+                                                              : "DOES NOT AGREE");
+    return out;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// One filter run from a freshly started state, without a window: the run the window makes in
+// its constructor, with the sliders where the caller puts them.
+//
+// The working state is the window's: the same program-wide buffers, the same tables and band
+// map, the same filter_run with the same gain step. Only the surfaces differ: the source is a
+// bitmap of our own instead of Image1's, and the spectrum and output are drawn into bitmaps
+// made as an empty TImage makes its picture (24 bits, 256 x 256, black).
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "band.h"
+#include "graphics.h"
+#include "samples.h"
+
+// The picture a sample's holder image carries, decoded from its stored BMP (8 bits stay 8 bits).
+TBitmap sample_picture(Sample sample);
+
+// A picture file as a source: as read, or with `fit` scaled to 256 x 256 in grey levels.
+TBitmap input_picture(const std::string& path, bool fit);
+
+// Allocates the working buffers and builds the sine table, the bit-reversal table and the band
+// map, in the order of the window's start-up. The first call does the work; later calls do
+// nothing. The trace lines of that work go to standard output, as in the window.
+void start_engine();
+
+// Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which
+// the forward transform scales by 1 / image_size^2.
+struct BandEnergies {
+    std::array<double, band_count> before{};  // right after the forward transform
+    std::array<double, band_count> after{};   // after the gains
+    std::array<std::int64_t, band_count> elements{};
+    std::int64_t source_square_sum = 0;       // sum of the squared blue bytes the run read
+};
+
+struct FirstRun {
+    TBitmap source;    // what Image1 holds after the run: converted to 24 bits, 256 x 256
+    TBitmap spectrum;  // what Image2 shows
+    TBitmap output;    // what Image3 shows
+    BandEnergies energies;
+};
+
+// The window's first run on `source` with the sliders at `positions`: field_im is zero, as
+// allocated. Calls start_engine. A run that fails throws what filter_run throws (MathError
+// with ZeroDivide for a filtered picture without a positive value).
+FirstRun first_run(const TBitmap& source, const SliderPositions& positions);
+
+// The band energies of a centred spectrum, i outer and j inner as the run scans it.
+std::array<double, band_count> band_energies(RealMatrix re, RealMatrix im);
+
+// Sets every element of field_im to zero, as a freshly allocated field holds it.
+void clear_imaginary_field();

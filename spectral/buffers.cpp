@@ -7,7 +7,17 @@
 namespace {
 
 void* system_zeroed(std::size_t count, std::size_t size) { return std::calloc(count, size); }
-void* system_uninitialised(std::size_t size) { return std::malloc(size); }
+// Rows of real matrices start on a cache line, so that the transform's vector loads of a row
+// never straddle two lines.
+constexpr std::size_t block_alignment = 64;
+
+void* system_uninitialised(std::size_t size)
+{
+    const std::size_t rounded = (size + block_alignment - 1) / block_alignment * block_alignment;
+    if (rounded < size)
+        return nullptr;
+    return std::aligned_alloc(block_alignment, rounded == 0 ? block_alignment : rounded);
+}
 void system_release(void* block) { std::free(block); }
 
 MemorySource current_source = {system_zeroed, system_uninitialised, system_release};

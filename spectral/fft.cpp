@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -166,9 +165,10 @@ const KernelEntry* lane_entry(FftKernel kernel)
     return nullptr;
 }
 
+// Widest first: on the processors measured, each wider kernel was the faster one.
 FftKernel best_supported_kernel()
 {
-    for (FftKernel kernel : {FftKernel::Avx2, FftKernel::Sse2})
+    for (FftKernel kernel : {FftKernel::Avx512, FftKernel::Avx2, FftKernel::Sse2})
         if (fft_kernel_supported(kernel))
             return kernel;
     return FftKernel::Plain;
@@ -178,24 +178,6 @@ FftKernel& selected_kernel()
 {
     static FftKernel kernel = best_supported_kernel();
     return kernel;
-}
-
-// The lanes' work area, sized at first use for the edge length and kept; it grows only when
-// the edge length does, so a call of the same size allocates nothing.
-double* lane_work_area(int n)
-{
-    static double* area = nullptr;
-    static std::size_t capacity = 0;
-    const std::size_t doubles = 2 * static_cast<std::size_t>(n) * spectral_detail::strip_lanes;
-    if (doubles > capacity) {
-        void* grown = std::aligned_alloc(64, doubles * sizeof(double));
-        if (grown == nullptr)
-            throw std::bad_alloc();
-        std::free(area);
-        area = static_cast<double*>(grown);
-        capacity = doubles;
-    }
-    return area;
 }
 
 }  // namespace
@@ -231,6 +213,16 @@ FftKernel fft_kernel()
     return selected_kernel();
 }
 
+bool set_fft_threads(int count)
+{
+    return spectral_detail::set_strip_threads(count);
+}
+
+int fft_threads()
+{
+    return spectral_detail::strip_threads();
+}
+
 const char* fft_kernel_name()
 {
     const KernelEntry* entry = lane_entry(selected_kernel());
@@ -253,9 +245,6 @@ int fft2d_centred(RealMatrix* re, RealMatrix* im)
         return 0;
     }
     const spectral_detail::CentredJob job{n, bit_reversal, sine_table, *re, *im};
-    double* work = lane_work_area(n);
-    const int strips = n / spectral_detail::strip_lanes;
-    entry->columns(job, work, 0, strips);
-    entry->rows(job, work, 0, strips);
+    spectral_detail::run_strip_passes(entry->columns, entry->rows, job);
     return 0;
 }

@@ -29,7 +29,8 @@
 //
 // Kernels. fft2d_centred runs one of several kernels that give identical bits: the plain
 // routine, or lanes of independent lines side by side in SSE2, AVX2 or AVX-512 registers. The
-// default is the best one that the processor supports; tests force each in turn.
+// default is the best one that the processor supports; tests force each in turn. The plain
+// kernel always runs on the calling thread alone.
 
 #include <cstdint>
 
@@ -49,3 +50,10 @@ bool set_fft_kernel(FftKernel kernel);
 FftKernel fft_kernel();
 // "plain", "sse2", "avx2" or "avx512": the kernel now selected.
 const char* fft_kernel_name();
+
+// Threads that share the lanes' strips: 1 (the calling thread, the default) or 2 (with one
+// helper, started at the first shared call and asleep between calls). The bits are the same
+// either way; a helper pays only where waking a sleeping thread is fast and the second core is
+// idle. False, and no change, for other counts.
+bool set_fft_threads(int count);
+int fft_threads();

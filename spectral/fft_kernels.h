@@ -5,21 +5,21 @@
 // Every kernel runs strip_lanes independent lines side by side, each lane doing exactly the
 // operations of fft1d on its own line, so the results are the bits of the plain routine.
 //
-// The centring exchanges and the gathers are folded into the index arithmetic of two passes:
+// The centring exchanges and the gathers are folded into the index arithmetic of two passes,
+// with src(t) = (t + n/2) mod n:
 //   columns pass: for each column c, the line z[src(p)][c] (p = 0 ... n-1) is transformed and
 //                 position j of the result is stored at [src(j)][c];
 //   rows pass:    each row s is transformed in place as the line D[s][src(k)], position k of
-//                 the result stored at [s][src(k)];
-// with src(t) = (t + n/2) mod n. Both exchanges of the plain routine, before and after, are
-// then pure relabelling. The bit-reversed reordering becomes a gather: position p reads
-// element bit_reversal[p], the same as the pairwise exchanges of fft1d because the table is
-// its own inverse.
+//                 the result stored at [s][src(k)].
+// Both exchanges of the plain routine, before and after, are then pure relabelling. The
+// bit-reversed reordering becomes a gather: position p reads element bit_reversal[p], the same
+// as the pairwise exchanges of fft1d because the table is its own inverse.
 
 #include <cstdint>
 
 namespace spectral_detail {
 
-// Lines transformed together by one strip; the work area holds 2 * n * strip_lanes doubles
+// Lines transformed together by one strip; a work area holds 2 * n * strip_lanes doubles
 // (the x lines, then the y lines, position-major) and starts on a 64-byte boundary.
 constexpr int strip_lanes = 8;
 
@@ -33,6 +33,16 @@ struct CentredJob {
 
 // Strips [first, last) of n / strip_lanes, along columns (first pass) or rows (second pass).
 using StripPass = void (*)(const CentredJob& job, double* work, int first, int last);
+
+// Runs the columns pass and then the rows pass over all n / strip_lanes strips, on the calling
+// thread alone or shared with one helper thread (strip_team.cpp). The strips are independent
+// and each is computed the same way wherever it runs, so the bits do not depend on the sharing.
+// Floating-point flags raised by the helper are raised again on the calling thread. The work
+// areas are supplied here (allocated at the first call of an edge length).
+void run_strip_passes(StripPass columns, StripPass rows, const CentredJob& job);
+// 1: calling thread only; 2: calling thread and one helper. False for any other count.
+bool set_strip_threads(int count);
+int strip_threads();
 
 void column_strips_sse2(const CentredJob& job, double* work, int first, int last);
 void row_strips_sse2(const CentredJob& job, double* work, int first, int last);

@@ -128,8 +128,8 @@ struct Lanes {
         for (int strip = first; strip < last; ++strip) {
             const int c0 = strip * lanes;
             // The imaginary part is the line's x and the real part its y (conjugate transform).
-            for (int p = 0; p < n; ++p) {
-                const int row = shifted(job.bit_reversal[p], half);
+            for (int row = 0; row < n; ++row) {
+                const int p = job.bit_reversal[shifted(row, half)];
                 const double* from_im = job.im[row] + c0;
                 const double* from_re = job.re[row] + c0;
                 for (int v = 0; v < per_position; ++v) {

@@ -296,3 +296,28 @@ TEST(TraceLine, WritesTheLineAsGiven)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DefaultMemorySource, RealBlocksStartOnACacheLine)
+{
+    // Whole vector loads of a row must not straddle cache lines; the default source gives
+    // uninitialised blocks on a 64-byte boundary, whatever their size.
+    const MemorySource source = default_memory_source();
+    for (const std::size_t size : {1u, 8u, 24u, 64u, 100u, 2048u}) {
+        SCOPED_TRACE(size);
+        void* block = source.uninitialised(size);
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 64, 0u);
+        source.release(block);
+    }
+    RealMatrix m = nullptr;
+    ASSERT_EQ(alloc_real_matrix(16, 256, &m), 0);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(m[i]) % 64, 0u) << "row " << i;
+    for (int i = 0; i < 16; ++i)
+        source.release(m[i]);
+    source.release(m);
+}
+
+}  // namespace

@@ -79,19 +79,31 @@ std::string first_difference(const TestMatrix& got, const TestMatrix& want)
     return "none";
 }
 
-class Kernel : public testing::TestWithParam<FftKernel> {
+struct KernelSetting {
+    FftKernel kernel;
+    int threads;
+};
+
+class Kernel : public testing::TestWithParam<KernelSetting> {
 protected:
     void SetUp() override
     {
         previous_ = fft_kernel();
-        if (!fft_kernel_supported(GetParam())) {
-            EXPECT_FALSE(set_fft_kernel(GetParam()));
+        previous_threads_ = fft_threads();
+        const FftKernel kernel = GetParam().kernel;
+        if (!fft_kernel_supported(kernel)) {
+            EXPECT_FALSE(set_fft_kernel(kernel));
             EXPECT_EQ(fft_kernel(), previous_) << "an unsupported kernel was selected";
-            GTEST_SKIP() << kernel_label(GetParam()) << " is not supported here";
+            GTEST_SKIP() << kernel_label(kernel) << " is not supported here";
         }
-        ASSERT_TRUE(set_fft_kernel(GetParam()));
+        ASSERT_TRUE(set_fft_kernel(kernel));
+        ASSERT_TRUE(set_fft_threads(GetParam().threads));
     }
-    void TearDown() override { set_fft_kernel(previous_); }
+    void TearDown() override
+    {
+        set_fft_kernel(previous_);
+        set_fft_threads(previous_threads_);
+    }
 
     // Runs the selected kernel and the oracle on the same field; true if every bit agrees and
     // the floating-point flags raised are the same.
@@ -123,12 +135,14 @@ protected:
     }
 
     FftKernel previous_ = FftKernel::Plain;
+    int previous_threads_ = 1;
 };
 
 TEST_P(Kernel, SelectionIsReported)
 {
-    EXPECT_EQ(fft_kernel(), GetParam());
-    EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam()));
+    EXPECT_EQ(fft_kernel(), GetParam().kernel);
+    EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam().kernel));
+    EXPECT_EQ(fft_threads(), GetParam().threads);
 }
 
 TEST_P(Kernel, MatchesTheOracleOnRandomFields)
@@ -207,17 +221,56 @@ TEST_P(Kernel, TwoCallsMirrorTheField)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllKernels, Kernel,
-                         testing::Values(FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2,
-                                         FftKernel::Avx512),
-                         [](const testing::TestParamInfo<FftKernel>& info) {
-                             return std::string(kernel_label(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    AllKernels, Kernel,
+    testing::Values(KernelSetting{FftKernel::Plain, 1}, KernelSetting{FftKernel::Sse2, 1},
+                    KernelSetting{FftKernel::Sse2, 2}, KernelSetting{FftKernel::Avx2, 1},
+                    KernelSetting{FftKernel::Avx2, 2}, KernelSetting{FftKernel::Avx512, 1},
+                    KernelSetting{FftKernel::Avx512, 2}),
+    [](const testing::TestParamInfo<KernelSetting>& info) {
+        return std::string(kernel_label(info.param.kernel)) + "_threads" +
+               std::to_string(info.param.threads);
+    });
 
 TEST(KernelChoice, PlainIsAlwaysThere)
 {
     EXPECT_TRUE(fft_kernel_supported(FftKernel::Plain));
     EXPECT_TRUE(fft_kernel_supported(fft_kernel())) << "the default kernel cannot run here";
+}
+
+TEST(KernelChoice, OnlyOneOrTwoThreads)
+{
+    const int before = fft_threads();
+    for (const int count : {0, -1, 3, 64}) {
+        SCOPED_TRACE(count);
+        EXPECT_FALSE(set_fft_threads(count));
+        EXPECT_EQ(fft_threads(), before);
+    }
+}
+
+// Many calls in a row with the helper: a helper that woke late for one call must never touch
+// the next, and every call must still give the oracle's bits.
+TEST(KernelChoice, SharedCallsInARowStayExact)
+{
+    const int previous_threads = fft_threads();
+    ASSERT_TRUE(set_fft_threads(2));
+    const int n = 64;
+    EngineState engine(n);
+    std::mt19937_64 rng(77);
+    for (int call = 0; call < 200; ++call) {
+        SCOPED_TRACE(call);
+        TestMatrix re(n), im(n);
+        fill_uniform(re, rng, -1.0, 1.0);
+        fill_uniform(im, rng, -1.0, 1.0);
+        TestMatrix want_re = re, want_im = im;
+        oracle_fft2d_centred(n, engine.bit_reversal_table(), engine.sine_table_entries(),
+                             want_re.get(), want_im.get());
+        RealMatrix r = re.get();
+        RealMatrix m = im.get();
+        fft2d_centred(&r, &m);
+        ASSERT_TRUE(same_bits(re, want_re) && same_bits(im, want_im));
+    }
+    set_fft_threads(previous_threads);
 }
 
 }  // namespace

@@ -41,10 +41,33 @@ TBitmap input_picture(const std::string& path, bool fit) {
     return picture;
 }
 
+void release_engine() {
+    const MemorySource memory = default_memory_source();
+    const auto matrix = [&](auto& m) {
+        if (m) {
+            for (int i = 0; i < image_size; ++i)
+                memory.release(m[i]);
+            memory.release(m);
+        }
+        m = nullptr;
+    };
+    const auto vector = [&](auto& v) {
+        memory.release(v);
+        v = nullptr;
+    };
+    matrix(blue_plane);
+    matrix(band_map);
+    matrix(field_im);
+    matrix(field_re);
+    matrix(shift_scratch);
+    vector(line_re);
+    vector(line_im);
+    vector(bit_reversal);
+    vector(sine_table);
+}
+
 void start_engine() {
-    static bool started = false;
-    if (started)
-        return;
+    release_engine();
     // The order of TForm1's allocation, then of its start-up computations.
     const int n = image_size;
     require(alloc_int_matrix(n, n, &blue_plane), "blue_plane");
@@ -59,7 +82,6 @@ void start_engine() {
     build_sine_table(image_size, &sine_table);
     build_bit_reversal(image_size, &bit_reversal);
     build_band_map();
-    started = true;
 }
 
 void clear_imaginary_field() {
@@ -82,7 +104,6 @@ std::array<double, band_count> band_energies(RealMatrix re, RealMatrix im) {
 
 FirstRun first_run(const TBitmap& source, const SliderPositions& positions) {
     start_engine();
-    clear_imaginary_field();
 
     FirstRun result{source, empty_image_picture(), empty_image_picture(), {}};
     BandEnergies& e = result.energies;

@@ -21,10 +21,14 @@ TBitmap sample_picture(Sample sample);
 // A picture file as a source: as read, or with `fit` scaled to 256 x 256 in grey levels.
 TBitmap input_picture(const std::string& path, bool fit);
 
-// Allocates the working buffers and builds the sine table, the bit-reversal table and the band
-// map, in the order of the window's start-up. The first call does the work; later calls do
-// nothing. The trace lines of that work go to standard output, as in the window.
+// A fresh working state: releases whatever buffers the globals hold, allocates them anew and
+// builds the sine table, the bit-reversal table and the band map, in the order of the window's
+// start-up. The trace lines of that work go to standard output, as in the window.
 void start_engine();
+
+// Releases the working buffers, whoever allocated them, and leaves the globals empty; before a
+// window is constructed (it allocates its own) and when a test is done with one.
+void release_engine();
 
 // Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which
 // the forward transform scales by 1 / image_size^2.
@@ -43,7 +47,7 @@ struct FirstRun {
 };
 
 // The window's first run on `source` with the sliders at `positions`: field_im is zero, as
-// allocated. Calls start_engine. A run that fails throws what filter_run throws (MathError
+// allocated. Starts the engine afresh first. A run that fails throws what filter_run throws (MathError
 // with ZeroDivide for a filtered picture without a positive value).
 FirstRun first_run(const TBitmap& source, const SliderPositions& positions);
 

@@ -73,8 +73,10 @@ bool render_window(const WindowState& state, const std::string& path) {
         ~Cleanup() {
             Application->DestroyForms();
             Form1 = nullptr;
+            release_engine();
         }
     } cleanup;
+    release_engine();
     Application->CreateForm(Form1);
     drive_to_first_run(*Form1, state);
     Application->ProcessMessages();

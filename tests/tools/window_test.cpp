@@ -30,12 +30,14 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensure_application();
+        release_engine();  // the window allocates its own
         Application->CreateForm(Form1);
         ASSERT_NE(Form1, nullptr);
     }
     void TearDown() override {
         Application->DestroyForms();
         Form1 = nullptr;
+        release_engine();
     }
 
     // The first run of a setting, reached by hand: sliders set with no handler bound (so no

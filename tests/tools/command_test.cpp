@@ -191,6 +191,22 @@ TEST(Command, InputPicturesGetTheWindowsTreatment) {
     EXPECT_EQ(picture_difference(reference.output, read_picture_file(dir / "o.png")), "");
 }
 
+// Formats that need the engine's plug-ins are read without any window or application object.
+TEST(Command, OtherFormatsAreReadWithoutAWindow) {
+    ScratchDir dir;
+    // A 1 x 1 GIF whose only pixel is red.
+    write_file(dir / "red.gif", {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                                 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                                 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B});
+    const ToolRun run = run_tool({"--input", "red.gif", "--source", "s.png", "--report"}, dir.path());
+    EXPECT_EQ(run.status, 3) << run.err;  // no blue at all: the run has nothing to normalise
+    EXPECT_EQ(run.err, "0 による浮動小数点数除算.\n");
+    const ToolRun fitted = run_tool({"--input", "red.gif", "--fit", "--source", "s.png"}, dir.path());
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    const TBitmap source = read_picture_file(dir / "s.png");
+    EXPECT_EQ(picture_difference(make_picture(256, 256, [](int, int) { return Bgr{76, 76, 76}; }), source), "");
+}
+
 TEST(Command, SampleFileAsInputIsTheSample) {
     ScratchDir dir;
     for (const char* name : {"saturn", "moon"}) {

@@ -1,6 +1,8 @@
 #include "render_options.h"
 
 #include <charconv>
+#include <iterator>
+#include <utility>
 
 namespace {
 

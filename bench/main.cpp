@@ -1,0 +1,489 @@
+// veld-bench: what one filter run costs, against the plain transcription of the run and against
+// a peer written on FFTW, and how many slider changes per second the window keeps up with.
+//
+// One run of the program measures, each as the median of repetitions:
+//   plain/filter_run       the plain transcription of a whole run (tests/support/oracle_run)
+//   plain/fft2d_centred    the plain transcription of the centred transform
+//   ours/fft2d_centred     the engine's centred transform, default kernel, then each kernel
+//   ours/run_filter        run_filter() on the offscreen main window: bitmap writes and canvas
+//                          draws included, no event processing, so no screen repaint
+//   peer/filter_run        the same run on FFTW's 256 x 256 transform, planned with FFTW_MEASURE
+//   peer/fft2d_centred     FFTW's transform with the centring signs and the 1/N^2 scaling
+// then the same subjects once more in interleaved rounds, for ratios that a change in the
+// machine's load during the run cannot skew, and a sustained drag of ScrollBar7 over its whole
+// range and back, every change painted.
+//
+// Flags: Google Benchmark's own (--benchmark_filter=..., --benchmark_format=...), and
+//   --no-interleave  skip the interleaved rounds
+//   --no-drag        skip the drag measurement.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "application.h"
+#include "buffers.h"
+#include "drag.h"
+#include "fft.h"
+#include "form1.h"
+#include "oracle.h"
+#include "oracle_run.h"
+#include "peer_fftw.h"
+#include "run.h"
+#include "samples.h"
+#include "state.h"
+#include "window_fixture.h"
+
+namespace {
+
+constexpr int n = 256;
+constexpr int repetitions = 9;
+constexpr double min_seconds = 0.1;
+
+const std::array<int, 12> start_positions = {100, 100, 100, 100, 100, 100,
+                                             100, 100, 100, 100, 100, 100};
+
+// Wall-clock and CPU medians of one benchmark, in microseconds; negative when it did not run.
+struct Median {
+    double wall = -1;
+    double cpu = -1;
+};
+
+// Keeps the median of every benchmark while the console shows the aggregates.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                medians_[r.run_name.function_name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+    }
+    Median median(const std::string& name) const {
+        const auto it = medians_.find(name);
+        return it == medians_.end() ? Median{} : it->second;
+    }
+
+private:
+    std::map<std::string, Median> medians_;
+};
+
+// The load average over the last minute: other work on the machine stretches wall-clock
+// times, and on two cores it shows.
+std::string load_average() {
+    std::FILE* f = std::fopen("/proc/loadavg", "r");
+    if (!f)
+        return "unknown";
+    char text[64] = {};
+    const bool got = std::fscanf(f, "%63s", text) == 1;
+    std::fclose(f);
+    return got ? text : "unknown";
+}
+
+// The transform benchmarks start every call from the same field: the source picture's blue
+// bytes, imaginary part zero. It is put back before each call (outside the timing), so that
+// repeated transforms never drift towards subnormal values.
+std::vector<std::uint8_t> wave_blue;  // [y * 256 + x]
+
+// A field as the plain transcription holds it: rows of its own, reached through row pointers.
+struct PlainField {
+    std::vector<std::vector<double>> re_rows{n, std::vector<double>(n)}, im_rows{n, std::vector<double>(n)};
+    std::vector<double*> re, im;
+    PlainField() : re(n), im(n) {
+        for (int i = 0; i < n; ++i) {
+            re[i] = re_rows[i].data();
+            im[i] = im_rows[i].data();
+        }
+    }
+};
+
+// A field in the engine's own buffers.
+struct EngineField {
+    RealMatrix re = nullptr, im = nullptr;
+    EngineField() {
+        if (alloc_real_matrix(n, n, &re) != 0 || alloc_real_matrix(n, n, &im) != 0)
+            throw std::bad_alloc();
+    }
+    ~EngineField() {
+        for (RealMatrix m : {re, im}) {
+            for (int i = 0; m && i < n; ++i)
+                std::free(m[i]);
+            std::free(m);
+        }
+    }
+    EngineField(const EngineField&) = delete;
+    EngineField& operator=(const EngineField&) = delete;
+};
+
+void load(double** re, double** im) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            re[i][j] = wave_blue[j * n + i];
+            im[i][j] = 0.0;
+        }
+}
+
+void load(FftwPeer& peer) {
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            peer.at(x, y)[0] = wave_blue[y * n + x];
+            peer.at(x, y)[1] = 0.0;
+        }
+}
+
+std::vector<std::int32_t> plain_bit_reversal;  // copies of the engine's tables for the plain
+std::vector<double> plain_sine_table;          // transcription, which shares no buffer with it
+
+void plain_transform(PlainField& f) {
+    oracle_fft2d_centred(n, plain_bit_reversal.data(), plain_sine_table.data(), f.re.data(),
+                         f.im.data());
+}
+
+// What the peer's runs read and write: a copy of the window's source picture and two
+// pictures of its own standing for Image2 and Image3.
+struct PeerPictures {
+    TBitmap source, spectrum, output;
+    explicit PeerPictures(TForm1* form) : source(*form->Image1->Picture()->Bitmap()) {
+        for (TBitmap* b : {&spectrum, &output}) {
+            b->SetPixelFormat(TPixelFormat::pf24bit);
+            b->SetSize(n, n);
+        }
+    }
+};
+
+TForm1* the_form = nullptr;
+FftwPeer* the_peer = nullptr;
+
+void plain_filter_run(benchmark::State& state) {
+    OracleField field;
+    for (auto _ : state) {
+        OracleRun r = oracle_run(wave_blue, start_positions, field);
+        benchmark::DoNotOptimize(r.output.data());
+    }
+}
+
+void plain_fft2d_centred(benchmark::State& state) {
+    PlainField f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(f.re.data(), f.im.data());
+        state.ResumeTiming();
+        plain_transform(f);
+        benchmark::ClobberMemory();
+    }
+}
+
+void ours_fft2d_centred(benchmark::State& state, bool chosen, FftKernel kernel) {
+    const FftKernel previous = fft_kernel();
+    if (chosen)
+        set_fft_kernel(kernel);
+    EngineField f;
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(f.re, f.im);
+        state.ResumeTiming();
+        fft2d_centred(&f.re, &f.im);
+        benchmark::ClobberMemory();
+    }
+    set_fft_kernel(previous);
+}
+
+void ours_run_filter(benchmark::State& state) {
+    for (auto _ : state)
+        run_filter();
+}
+
+void peer_filter_run(benchmark::State& state) {
+    PeerPictures pictures(the_form);
+    for (auto _ : state) {
+        const bool done = the_peer->run(pictures.source, start_positions, pictures.spectrum,
+                                        pictures.output);
+        benchmark::DoNotOptimize(done);
+    }
+}
+
+void peer_fft2d_centred(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        load(*the_peer);
+        state.ResumeTiming();
+        the_peer->centred_transform();
+        benchmark::ClobberMemory();
+    }
+}
+
+// The ratios once more from interleaved calls: round after round, one call of each subject in
+// turn, each timed on its own. Slow changes in the machine's load then fall on all subjects
+// alike, which the separate benchmarks above cannot promise on a shared two-core machine.
+struct Interleaved {
+    int rounds = 0;
+    double plain_run = 0, ours_run = 0, peer_run = 0;  // median microseconds
+    double plain_fft = 0, ours_fft = 0, peer_fft = 0;
+};
+
+Interleaved interleaved(int rounds) {
+    using Clock = std::chrono::steady_clock;
+    const auto timed = [](auto&& call) {
+        const auto start = Clock::now();
+        call();
+        return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+    };
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    OracleField oracle_field;
+    PeerPictures pictures(the_form);
+    PlainField plain_field;
+    EngineField engine_field;
+    std::vector<double> t[6];
+    for (int r = 0; r < rounds; ++r) {
+        t[0].push_back(timed([&] { oracle_run(wave_blue, start_positions, oracle_field); }));
+        t[1].push_back(timed([] { run_filter(); }));
+        t[2].push_back(timed([&] {
+            the_peer->run(pictures.source, start_positions, pictures.spectrum, pictures.output);
+        }));
+        load(plain_field.re.data(), plain_field.im.data());
+        t[3].push_back(timed([&] { plain_transform(plain_field); }));
+        load(engine_field.re, engine_field.im);
+        t[4].push_back(timed([&] { fft2d_centred(&engine_field.re, &engine_field.im); }));
+        load(*the_peer);
+        t[5].push_back(timed([] { the_peer->centred_transform(); }));
+    }
+    return {rounds, median(t[0]), median(t[1]), median(t[2]), median(t[3]), median(t[4]), median(t[5])};
+}
+
+benchmark::internal::Benchmark* shaped(benchmark::internal::Benchmark* b) {
+    return b->Unit(benchmark::kMicrosecond)
+        ->UseRealTime()
+        ->MinTime(min_seconds)
+        ->Repetitions(repetitions)
+        ->ReportAggregatesOnly(true);
+}
+
+// Checks made once before measuring, so that the figures compare like with like.
+bool check_pictures(TForm1* form, FftwPeer& peer) {
+    // The window's first run (start-up, Wave, every slider at 100) against the plain
+    // transcription on a fresh field.
+    OracleField field;
+    const OracleRun plain = oracle_run(sample_blue(Sample::Wave), start_positions, field);
+    const bool exact = picture_bytes(form->Image2) == plain.spectrum &&
+                       picture_bytes(form->Image3) == plain.output;
+    std::printf("check: ours equals the plain transcription bit for bit (Wave, sliders at 100): %s\n",
+                exact ? "yes" : "NO");
+
+    TBitmap spectrum, output;
+    for (TBitmap* b : {&spectrum, &output}) {
+        b->SetPixelFormat(TPixelFormat::pf24bit);
+        b->SetSize(n, n);
+    }
+    const bool ran = peer.run(*form->Image1->Picture()->Bitmap(), start_positions, spectrum, output);
+    const std::vector<std::uint8_t> ours = picture_bytes(form->Image3);
+    int worst = ran ? 0 : 256;
+    long differing = 0;
+    for (int y = 0; ran && y < n; ++y)
+        for (int b = 0; b < 3 * n; ++b) {
+            const int d = std::abs(int(output.ScanLine(y)[b]) - int(ours[y * 3 * n + b]));
+            worst = std::max(worst, d);
+            differing += d != 0;
+        }
+    // The spectrum picture: its colour ramps wrap, so one rounding step can take a byte from
+    // 255 to 0; distances are therefore taken around the circle of 256.
+    const std::vector<std::uint8_t> ours_spectrum = picture_bytes(form->Image2);
+    int spectrum_worst = 0;
+    long spectrum_differing = 0;
+    for (int y = 0; ran && y < n; ++y)
+        for (int b = 0; b < 3 * n; ++b) {
+            const int d = std::abs(int(spectrum.ScanLine(y)[b]) - int(ours_spectrum[y * 3 * n + b]));
+            const int around = std::min(d, 256 - d);
+            spectrum_worst = std::max(spectrum_worst, around);
+            spectrum_differing += around != 0;
+        }
+    double profile_error = 0;
+    for (int k = 0; k < radial_bins; ++k) {
+        const double a = radial_profile[k], b = peer.profile()[k];
+        if (a != b)
+            profile_error = std::max(profile_error, std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b)));
+    }
+    std::printf("check: peer spectrum picture against ours: largest difference %d (modulo 256), "
+                "%ld of %d bytes differ; profile largest relative difference %.1e\n",
+                spectrum_worst, spectrum_differing, 3 * n * n, profile_error);
+
+    const bool close = ran && worst <= 1;
+    std::printf("check: peer output picture equals ours within +-1 per byte (Wave, sliders at 100): "
+                "%s (largest difference %d, %ld of %d bytes differ)\n",
+                close ? "yes" : "NO", worst, differing, 3 * n * n);
+    return exact && close;
+}
+
+void print_row(const std::string& name, Median m) {
+    if (m.wall < 0)
+        std::printf("  %-38s %12s\n", name.c_str(), "not run");
+    else
+        std::printf("  %-38s %12.1f %12.1f\n", name.c_str(), m.wall, m.cpu);
+}
+
+void print_ratio(const char* name, Median ours, Median other) {
+    if (ours.wall <= 0 || other.wall <= 0)
+        std::printf("  %-38s %12s\n", name, "n/a");
+    else
+        std::printf("  %-38s %12.3f %12.3f\n", name, ours.wall / other.wall, ours.cpu / other.cpu);
+}
+
+DragFigures median_pass(std::vector<DragFigures> passes) {
+    std::sort(passes.begin(), passes.end(), [](const DragFigures& a, const DragFigures& b) {
+        return a.changes_per_second() < b.changes_per_second();
+    });
+    return passes.empty() ? DragFigures{} : passes[passes.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool drag = true, paired = true;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-drag") == 0)
+            drag = false;
+        else if (std::strcmp(argv[i], "--no-interleave") == 0)
+            paired = false;
+        else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 2;
+
+    // The window runs headless; nothing is ever shown on a screen.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static char name[] = "veld";
+    static char* args[] = {name, nullptr};
+    Application->Initialize(1, args);
+    set_message_presenter([](const MessageRequest& r) {
+        std::fprintf(stderr, "message box: %s: %s\n", r.title.c_str(), r.text.c_str());
+    });
+
+    TForm1* form = open_window();
+    the_form = form;
+    wave_blue = sample_blue(Sample::Wave);
+    plain_bit_reversal.assign(bit_reversal, bit_reversal + n);
+    plain_sine_table.assign(sine_table, sine_table + (5 * n) / 4);
+
+    std::printf("planning FFTW (FFTW_MEASURE) ...\n");
+    std::fflush(stdout);
+    FftwPeer peer;
+    the_peer = &peer;
+    const bool checks_pass = check_pictures(form, peer);
+
+    const std::string kernel = fft_kernel_name();
+    const std::string load_before = load_average();
+    shaped(benchmark::RegisterBenchmark("plain/filter_run", plain_filter_run));
+    shaped(benchmark::RegisterBenchmark("plain/fft2d_centred", plain_fft2d_centred));
+    // The default kernel, whichever it is (the kernel argument is then not used).
+    shaped(benchmark::RegisterBenchmark("ours/fft2d_centred", ours_fft2d_centred, false, FftKernel::Plain));
+    // Every kernel this processor runs, each forced in turn, then the default again.
+    std::vector<std::string> kernel_labels;
+    const FftKernel default_kernel = fft_kernel();
+    for (FftKernel k : {FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2, FftKernel::Avx512}) {
+        if (!fft_kernel_supported(k) || !set_fft_kernel(k))
+            continue;
+        kernel_labels.push_back(std::string("ours/fft2d_centred:") + fft_kernel_name());
+        shaped(benchmark::RegisterBenchmark(kernel_labels.back().c_str(), ours_fft2d_centred, true, k));
+    }
+    set_fft_kernel(default_kernel);
+    shaped(benchmark::RegisterBenchmark("ours/run_filter", ours_run_filter));
+    shaped(benchmark::RegisterBenchmark("peer/filter_run", peer_filter_run));
+    shaped(benchmark::RegisterBenchmark("peer/fft2d_centred", peer_fft2d_centred));
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    Application->ProcessMessages();
+
+    constexpr int rounds = 101;
+    const Interleaved together = paired ? interleaved(rounds) : Interleaved{};
+    Application->ProcessMessages();
+
+    // The drag, a few passes of each kind; the pass with the median rate is reported.
+    constexpr int passes = 3;
+    std::vector<DragFigures> by_position, by_mouse;
+    if (drag) {
+        TScrollBar* bar = form->ScrollBar7;
+        for (int p = 0; p < passes; ++p) {
+            by_position.push_back(drag_by_positions(form, bar));
+            by_mouse.push_back(drag_by_mouse(form, bar));
+        }
+        bar->SetPosition(100);
+        Application->ProcessMessages();
+    }
+    const std::string load_after = load_average();
+
+    const Median plain_run = reporter.median("plain/filter_run");
+    const Median plain_fft = reporter.median("plain/fft2d_centred");
+    const Median ours_fft = reporter.median("ours/fft2d_centred");
+    const Median ours_run = reporter.median("ours/run_filter");
+    const Median peer_run = reporter.median("peer/filter_run");
+    const Median peer_fft = reporter.median("peer/fft2d_centred");
+
+    std::printf("\nveld-bench: medians of %d repetitions; FFT kernel %s; load average %s before, %s after\n",
+                repetitions, kernel.c_str(), load_before.c_str(), load_after.c_str());
+    std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
+    print_row("plain  whole filter run", plain_run);
+    print_row("plain  fft2d_centred", plain_fft);
+    print_row("ours   fft2d_centred (" + kernel + ", default)", ours_fft);
+    for (const std::string& label : kernel_labels)
+        print_row("ours   fft2d_centred, kernel " + label.substr(label.find(':') + 1),
+                  reporter.median(label));
+    print_row("ours   run_filter (offscreen window)", ours_run);
+    print_row("peer   whole filter run (FFTW)", peer_run);
+    print_row("peer   centred transform (FFTW)", peer_fft);
+    std::printf("  %-38s %12s %12s\n", "ratios, time over time", "wall", "cpu");
+    print_ratio("fft2d_centred  ours / plain", ours_fft, plain_fft);
+    print_ratio("whole run      ours / plain", ours_run, plain_run);
+    print_ratio("whole run      ours / peer", ours_run, peer_run);
+    print_ratio("transform      ours / peer", ours_fft, peer_fft);
+    if (paired) {
+        std::printf("  %-38s %12s %12s\n", "interleaved, median of each subject", "ours, us", "ratio");
+        const auto line = [](const char* name, double ours, double other) {
+            std::printf("  %-38s %12.1f %12.3f   (other %.1f us)\n", name, ours, ours / other, other);
+        };
+        std::printf("  (%d rounds, one call of each subject per round)\n", together.rounds);
+        line("fft2d_centred  ours / plain", together.ours_fft, together.plain_fft);
+        line("whole run      ours / plain", together.ours_run, together.plain_run);
+        line("whole run      ours / peer", together.ours_run, together.peer_run);
+        line("transform      ours / peer", together.ours_fft, together.peer_fft);
+    }
+    if (drag) {
+        std::printf("sustained drag of ScrollBar7, 0 -> 200 -> 0, every change painted; median of %d passes\n",
+                    passes);
+        const DragFigures p = median_pass(by_position), m = median_pass(by_mouse);
+        std::printf("  %-38s %8.0f changes/s  (%d changes, %d events, %d forced repaints)\n",
+                    "slider positions, one per event", p.changes_per_second(), p.changes, p.events,
+                    p.forced_repaints);
+        if (p.changes > 0)
+            std::printf("  %-38s handler %.2f ms wall, %.2f ms cpu; event loop and painting "
+                        "%.2f ms wall, %.2f ms cpu\n",
+                        "  per change", 1e3 * p.handler_seconds / p.changes,
+                        1e3 * p.handler_cpu_seconds / p.changes, 1e3 * p.settle_seconds() / p.changes,
+                        1e3 * p.settle_cpu_seconds / p.changes);
+        std::printf("  %-38s %8.0f changes/s  (%d changes, %d events, %d forced repaints)\n",
+                    "mouse drag, one pixel per event", m.changes_per_second(), m.changes, m.events,
+                    m.forced_repaints);
+    }
+    if (!checks_pass)
+        std::printf("a start-up check failed: the figures above do not compare like with like\n");
+
+    close_window();
+    Application->DestroyForms();
+    benchmark::Shutdown();
+    return checks_pass ? 0 : 1;
+}

@@ -25,6 +25,7 @@ struct Ops {
     // says nothing about this code.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
     static inline void transpose(V* r)
     {
         const V a0 = _mm512_unpacklo_pd(r[0], r[1]);  // r0,r1 at columns 0 2 4 6

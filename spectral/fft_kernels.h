@@ -43,6 +43,11 @@ void run_strip_passes(StripPass columns, StripPass rows, const CentredJob& job);
 // 1: calling thread only; 2: calling thread and one helper. False for any other count.
 bool set_strip_threads(int count);
 int strip_threads();
+// For tests of the sharing: with a head start the calling thread waits (up to two seconds)
+// until the helper has taken a strip before it takes any itself, so that both threads take
+// part in every shared call. helper_tasks() counts the strips the helper has computed.
+void set_helper_head_start(bool on);
+long helper_tasks();
 
 void column_strips_sse2(const CentredJob& job, double* work, int first, int last);
 void row_strips_sse2(const CentredJob& job, double* work, int first, int last);

@@ -12,6 +12,8 @@
 // division by n is a multiplication by 1/n, exact for a power of two: both are the correctly
 // rounded value of the same real number x * 2^-log2(n), so the bits agree, subnormals included.
 
+#define VELD_UNROLL _Pragma("GCC unroll 8")
+
 template <class Ops>
 struct Lanes {
     using V = typename Ops::V;
@@ -20,7 +22,7 @@ struct Lanes {
     static constexpr int per_position = lanes / width;
     static_assert(lanes % width == 0);
 
-    static inline void butterfly(V& xi, V& yi, V& xp, V& yp, V c, V s)
+    [[gnu::always_inline]] static inline void butterfly(V& xi, V& yi, V& xp, V& yp, V c, V s)
     {
         const V tr = Ops::add(Ops::mul(s, yp), Ops::mul(c, xp));
         const V ti = Ops::sub(Ops::mul(c, yp), Ops::mul(s, xp));
@@ -43,7 +45,7 @@ struct Lanes {
                 double* x1 = wx + (i + h) * lanes;
                 double* y0 = wy + i * lanes;
                 double* y1 = wy + (i + h) * lanes;
-                for (int v = 0; v < per_position; ++v) {
+                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
                     V xi = Ops::load(x0 + v * width), xp = Ops::load(x1 + v * width);
                     V yi = Ops::load(y0 + v * width), yp = Ops::load(y1 + v * width);
                     butterfly(xi, yi, xp, yp, c, s);
@@ -81,7 +83,7 @@ struct Lanes {
                 double* yb = wy + (g + h) * lanes;
                 double* yc = wy + (g + 2 * h) * lanes;
                 double* yd = wy + (g + 3 * h) * lanes;
-                for (int v = 0; v < per_position; ++v) {
+                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
                     const int o = v * width;
                     V x0 = Ops::load(xa + o), x1 = Ops::load(xb + o);
                     V x2 = Ops::load(xc + o), x3 = Ops::load(xd + o);
@@ -132,7 +134,7 @@ struct Lanes {
                 const int p = job.bit_reversal[shifted(row, half)];
                 const double* from_im = job.im[row] + c0;
                 const double* from_re = job.re[row] + c0;
-                for (int v = 0; v < per_position; ++v) {
+                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
                     Ops::store(wx + p * lanes + v * width, Ops::loadu(from_im + v * width));
                     Ops::store(wy + p * lanes + v * width, Ops::loadu(from_re + v * width));
                 }
@@ -142,7 +144,7 @@ struct Lanes {
                 const int row = shifted(p, half);
                 double* to_im = job.im[row] + c0;
                 double* to_re = job.re[row] + c0;
-                for (int v = 0; v < per_position; ++v) {
+                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
                     Ops::storeu(to_im + v * width,
                                 Ops::mul(Ops::load(wx + p * lanes + v * width), inverse));
                     Ops::storeu(to_re + v * width,
@@ -153,7 +155,25 @@ struct Lanes {
     }
 
     // Rows are transposed into the work area width x width at a time. Column blocks of width
-    // never straddle the half, so src maps a block onto a block.
+    // never straddle the half, so src maps a block onto a block. The small loops over a block
+    // are unrolled so that the block stays in registers.
+    [[gnu::always_inline]] static inline void rows_to_work(double* const* rows, int c0, const int* position, double* w)
+    {
+        V block[width];
+        VELD_UNROLL for (int u = 0; u < width; ++u) block[u] = Ops::loadu(rows[u] + c0);
+        Ops::transpose(block);
+        VELD_UNROLL for (int t = 0; t < width; ++t) Ops::store(w + position[t] * lanes, block[t]);
+    }
+
+    [[gnu::always_inline]] static inline void work_to_rows(const double* w, V inverse, double* const* rows, int c0)
+    {
+        V block[width];
+        VELD_UNROLL for (int t = 0; t < width; ++t)
+            block[t] = Ops::mul(Ops::load(w + t * lanes), inverse);
+        Ops::transpose(block);
+        VELD_UNROLL for (int u = 0; u < width; ++u) Ops::storeu(rows[u] + c0, block[u]);
+    }
+
     static void row_strips(const spectral_detail::CentredJob& job, double* work, int first,
                            int last)
     {
@@ -167,41 +187,19 @@ struct Lanes {
             double* const* rows_im = job.im + strip * lanes;
             for (int c0 = 0; c0 < n; c0 += width) {
                 int position[width];
-                for (int t = 0; t < width; ++t)
+                VELD_UNROLL for (int t = 0; t < width; ++t)
                     position[t] = job.bit_reversal[shifted(c0, half) + t];
-                for (int g = 0; g < per_position; ++g) {
-                    V block_im[width];
-                    V block_re[width];
-                    for (int u = 0; u < width; ++u) {
-                        block_im[u] = Ops::loadu(rows_im[g * width + u] + c0);
-                        block_re[u] = Ops::loadu(rows_re[g * width + u] + c0);
-                    }
-                    Ops::transpose(block_im);
-                    Ops::transpose(block_re);
-                    for (int t = 0; t < width; ++t) {
-                        Ops::store(wx + position[t] * lanes + g * width, block_im[t]);
-                        Ops::store(wy + position[t] * lanes + g * width, block_re[t]);
-                    }
+                VELD_UNROLL for (int g = 0; g < per_position; ++g) {
+                    rows_to_work(rows_im + g * width, c0, position, wx + g * width);
+                    rows_to_work(rows_re + g * width, c0, position, wy + g * width);
                 }
             }
             stages(n, job.sine_table, wx, wy);
             for (int c0 = 0; c0 < n; c0 += width) {
                 const int k0 = shifted(c0, half);
-                for (int g = 0; g < per_position; ++g) {
-                    V block_im[width];
-                    V block_re[width];
-                    for (int t = 0; t < width; ++t) {
-                        block_im[t] =
-                            Ops::mul(Ops::load(wx + (k0 + t) * lanes + g * width), inverse);
-                        block_re[t] =
-                            Ops::mul(Ops::load(wy + (k0 + t) * lanes + g * width), inverse);
-                    }
-                    Ops::transpose(block_im);
-                    Ops::transpose(block_re);
-                    for (int u = 0; u < width; ++u) {
-                        Ops::storeu(rows_im[g * width + u] + c0, block_im[u]);
-                        Ops::storeu(rows_re[g * width + u] + c0, block_re[u]);
-                    }
+                VELD_UNROLL for (int g = 0; g < per_position; ++g) {
+                    work_to_rows(wx + k0 * lanes + g * width, inverse, rows_im + g * width, c0);
+                    work_to_rows(wy + k0 * lanes + g * width, inverse, rows_re + g * width, c0);
                 }
             }
         }

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cfenv>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -110,6 +111,13 @@ public:
         wake_.store(generation, std::memory_order_release);
         wake_.notify_one();
 
+        if (head_start_) {
+            const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            wait_until([&] {
+                return helper_joined_.load(std::memory_order_acquire) == generation ||
+                       std::chrono::steady_clock::now() > give_up;
+            });
+        }
         work_on(generation, own_work, false);
         wait_until([&] { return rows_done_.load(std::memory_order_acquire) == strips; });
         const int flags = helper_flags_.load(std::memory_order_relaxed);
@@ -125,6 +133,8 @@ public:
         return true;
     }
     int threads() const { return threads_; }
+    void set_head_start(bool on) { head_start_ = on; }
+    long helper_tasks() const { return helper_tasks_.load(std::memory_order_relaxed); }
 
 private:
     struct Call {
@@ -193,7 +203,10 @@ private:
                 std::feclearexcept(FE_ALL_EXCEPT);
                 work = call_.helper_work;
                 environment_set = true;
+                helper_joined_.store(generation, std::memory_order_release);
             }
+            if (helper)
+                helper_tasks_.fetch_add(1, std::memory_order_relaxed);
             const int strips = call_.strips;
             if (task < strips) {
                 call_.columns(call_.job, work, task, task + 1);
@@ -225,6 +238,9 @@ private:
     std::atomic<int> helper_flags_{0};
     std::atomic<std::uint32_t> wake_{0};
     std::atomic<bool> stop_{false};
+    std::atomic<std::uint32_t> helper_joined_{0};  // last generation the helper worked on
+    std::atomic<long> helper_tasks_{0};
+    bool head_start_ = false;
     std::uint32_t generation_ = 0;
     int threads_ = 1;
     bool helper_failed_ = false;
@@ -254,6 +270,16 @@ bool set_strip_threads(int count)
 int strip_threads()
 {
     return team().threads();
+}
+
+void set_helper_head_start(bool on)
+{
+    team().set_head_start(on);
+}
+
+long helper_tasks()
+{
+    return team().helper_tasks();
 }
 
 }  // namespace spectral_detail

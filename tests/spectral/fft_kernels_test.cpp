@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fft.h"
+#include "fft_kernels.h"
 #include "oracle.h"
 #include "support.h"
 
@@ -98,9 +99,12 @@ protected:
         }
         ASSERT_TRUE(set_fft_kernel(kernel));
         ASSERT_TRUE(set_fft_threads(GetParam().threads));
+        // Shared calls really are shared: the helper takes part in each one.
+        spectral_detail::set_helper_head_start(GetParam().threads == 2);
     }
     void TearDown() override
     {
+        spectral_detail::set_helper_head_start(false);
         set_fft_kernel(previous_);
         set_fft_threads(previous_threads_);
     }
@@ -122,10 +126,17 @@ protected:
 
         RealMatrix r = re.get();
         RealMatrix m = im.get();
+        const long helper_before = spectral_detail::helper_tasks();
         std::feclearexcept(FE_ALL_EXCEPT);
         EXPECT_EQ(fft2d_centred(&r, &m), 0);
         const int got_flags = std::fetestexcept(FE_ALL_EXCEPT);
         std::feclearexcept(FE_ALL_EXCEPT);
+        const bool shared = GetParam().threads == 2 && GetParam().kernel != FftKernel::Plain &&
+                            n >= 16;
+        if (shared)
+            EXPECT_GT(spectral_detail::helper_tasks(), helper_before) << "the helper took no strip";
+        else
+            EXPECT_EQ(spectral_detail::helper_tasks(), helper_before);
 
         EXPECT_TRUE(same_bits(re, want_re)) << "real part, first difference "
                                             << first_difference(re, want_re);
@@ -254,6 +265,7 @@ TEST(KernelChoice, SharedCallsInARowStayExact)
 {
     const int previous_threads = fft_threads();
     ASSERT_TRUE(set_fft_threads(2));
+    // No head start: the helper wakes when it wakes and joins whatever is left of a call.
     const int n = 64;
     EngineState engine(n);
     std::mt19937_64 rng(77);

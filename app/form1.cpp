@@ -9,19 +9,11 @@
 #include "run.h"
 #include "state.h"
 #include "tables.h"
+#include "working_state.h"
 
 TForm1* Form1 = nullptr;
 
 int centre_position(int screen_size, int window_size) { return screen_size / 2 - window_size / 2; }
-
-namespace {
-
-void require(int status, const char* buffer) {
-    if (status != 0)
-        throw EOutOfResources(std::string("Not enough memory for the working buffer ") + buffer);
-}
-
-}  // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     load_layout();
@@ -31,19 +23,6 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     allocate_working_state();
     Image1->Picture()->Assign(Image4->Picture());
     startup_computations();
-}
-
-void TForm1::allocate_working_state() {
-    const int n = image_size;
-    require(alloc_int_matrix(n, n, &blue_plane), "blue_plane");
-    require(alloc_int_matrix(n, n, &band_map), "band_map");
-    require(alloc_real_matrix(n, n, &field_im), "field_im");
-    require(alloc_real_matrix(n, n, &field_re), "field_re");
-    require(alloc_real_matrix(n, n, &shift_scratch), "shift_scratch");
-    require(alloc_real_vector(n, &line_re), "line_re");
-    require(alloc_real_vector(n, &line_im), "line_im");
-    require(alloc_int_vector(n, &bit_reversal), "bit_reversal");
-    require(alloc_real_vector(to_int(1.25 * n), &sine_table), "sine_table");
 }
 
 void startup_computations() {

@@ -102,7 +102,6 @@ public:
 private:
     void load_layout();
     void bind_handlers();
-    void allocate_working_state();
     void set_group(TScrollBar* first, TScrollBar* second, TScrollBar* third, TScrollBar* fourth,
                    int position);
     void choose_sample(TImage* holder);

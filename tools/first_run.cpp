@@ -9,13 +9,9 @@
 #include "run.h"
 #include "state.h"
 #include "tables.h"
+#include "working_state.h"
 
 namespace {
-
-void require(int status, const char* buffer) {
-    if (status != 0)
-        throw EOutOfResources(std::string("Not enough memory for the working buffer ") + buffer);
-}
 
 // What TImage::Canvas makes of an empty picture on a 256 x 256 control.
 TBitmap empty_image_picture() {
@@ -41,44 +37,10 @@ TBitmap input_picture(const std::string& path, bool fit) {
     return picture;
 }
 
-void release_engine() {
-    const MemorySource memory = default_memory_source();
-    const auto matrix = [&](auto& m) {
-        if (m) {
-            for (int i = 0; i < image_size; ++i)
-                memory.release(m[i]);
-            memory.release(m);
-        }
-        m = nullptr;
-    };
-    const auto vector = [&](auto& v) {
-        memory.release(v);
-        v = nullptr;
-    };
-    matrix(blue_plane);
-    matrix(band_map);
-    matrix(field_im);
-    matrix(field_re);
-    matrix(shift_scratch);
-    vector(line_re);
-    vector(line_im);
-    vector(bit_reversal);
-    vector(sine_table);
-}
-
 void start_engine() {
-    release_engine();
-    // The order of TForm1's allocation, then of its start-up computations.
-    const int n = image_size;
-    require(alloc_int_matrix(n, n, &blue_plane), "blue_plane");
-    require(alloc_int_matrix(n, n, &band_map), "band_map");
-    require(alloc_real_matrix(n, n, &field_im), "field_im");
-    require(alloc_real_matrix(n, n, &field_re), "field_re");
-    require(alloc_real_matrix(n, n, &shift_scratch), "shift_scratch");
-    require(alloc_real_vector(n, &line_re), "line_re");
-    require(alloc_real_vector(n, &line_im), "line_im");
-    require(alloc_int_vector(n, &bit_reversal), "bit_reversal");
-    require(alloc_real_vector(to_int(1.25 * n), &sine_table), "sine_table");
+    release_working_state();
+    // The window's allocation, then its start-up computations, in their order.
+    allocate_working_state();
     build_sine_table(image_size, &sine_table);
     build_bit_reversal(image_size, &bit_reversal);
     build_band_map();

@@ -26,10 +26,6 @@ TBitmap input_picture(const std::string& path, bool fit);
 // start-up. The trace lines of that work go to standard output, as in the window.
 void start_engine();
 
-// Releases the working buffers, whoever allocated them, and leaves the globals empty; before a
-// window is constructed (it allocates its own) and when a test is done with one.
-void release_engine();
-
 // Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which
 // the forward transform scales by 1 / image_size^2.
 struct BandEnergies {

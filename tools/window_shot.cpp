@@ -4,6 +4,7 @@
 
 #include "application.h"
 #include "first_run.h"
+#include "working_state.h"
 #include "form1.h"
 
 namespace {
@@ -73,10 +74,10 @@ bool render_window(const WindowState& state, const std::string& path) {
         ~Cleanup() {
             Application->DestroyForms();
             Form1 = nullptr;
-            release_engine();
+            release_working_state();
         }
     } cleanup;
-    release_engine();
+    release_working_state();
     Application->CreateForm(Form1);
     drive_to_first_run(*Form1, state);
     Application->ProcessMessages();

@@ -6,38 +6,7 @@
 #include "numeric.h"
 #include "run.h"
 #include "state.h"
-
-namespace {
-
-template <class T>
-void free_matrix(T**& m) {
-    if (!m)
-        return;
-    for (int i = 0; i < image_size; ++i)
-        std::free(m[i]);
-    std::free(m);
-    m = nullptr;
-}
-
-template <class T>
-void free_vector(T*& v) {
-    std::free(v);
-    v = nullptr;
-}
-
-}  // namespace
-
-void release_working_state() {
-    free_matrix(blue_plane);
-    free_matrix(band_map);
-    free_matrix(field_im);
-    free_matrix(field_re);
-    free_matrix(shift_scratch);
-    free_vector(line_re);
-    free_vector(line_im);
-    free_vector(bit_reversal);
-    free_vector(sine_table);
-}
+#include "working_state.h"
 
 TForm1* open_window() {
     close_window();

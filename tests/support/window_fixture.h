@@ -8,10 +8,7 @@
 
 #include "form1.h"
 #include "samples.h"
-
-// Frees the program-wide buffers (the program itself never does) so that a new window starts
-// from freshly allocated, zeroed state.
-void release_working_state();
+#include "working_state.h"
 
 // Creates Form1 through the application object; the previous window, if any, is destroyed.
 TForm1* open_window();

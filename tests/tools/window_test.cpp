@@ -9,6 +9,7 @@
 
 #include "application.h"
 #include "first_run.h"
+#include "working_state.h"
 #include "form1.h"
 #include "picture_io.h"
 #include "samples.h"
@@ -30,14 +31,14 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ensure_application();
-        release_engine();  // the window allocates its own
+        release_working_state();  // the window allocates its own
         Application->CreateForm(Form1);
         ASSERT_NE(Form1, nullptr);
     }
     void TearDown() override {
         Application->DestroyForms();
         Form1 = nullptr;
-        release_engine();
+        release_working_state();
     }
 
     // The first run of a setting, reached by hand: sliders set with no handler bound (so no

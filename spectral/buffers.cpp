@@ -33,7 +33,8 @@ void* obtain_zeroed(int count, std::size_t size)
 
 void* obtain_uninitialised(int count, std::size_t size)
 {
-    if (count < 0 || static_cast<std::size_t>(count) > std::numeric_limits<std::size_t>::max() / size)
+    constexpr std::size_t most = std::numeric_limits<std::size_t>::max();
+    if (count < 0 || static_cast<std::size_t>(count) > most / size)
         return nullptr;
     return current_source.uninitialised(static_cast<std::size_t>(count) * size);
 }

@@ -29,8 +29,8 @@
 //
 // Kernels. fft2d_centred runs one of several kernels that give identical bits: the plain
 // routine, or lanes of independent lines side by side in SSE2, AVX2 or AVX-512 registers. The
-// default is the best one that the processor supports; tests force each in turn. The plain
-// kernel always runs on the calling thread alone.
+// default is the widest one that the processor supports; tests force each in turn. Fields
+// narrower than 16 always take the plain routine, which runs on the calling thread alone.
 
 #include <cstdint>
 

@@ -23,9 +23,11 @@ struct Ops {
     // 8 x 8 in three rounds: pairs of elements, then pairs of 128-bit lanes twice. GCC 12
     // warns inside its own unpack intrinsics (their unused pass-through operand); that warning
     // says nothing about this code.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
     static inline void transpose(V* r)
     {
         const V a0 = _mm512_unpacklo_pd(r[0], r[1]);  // r0,r1 at columns 0 2 4 6
@@ -54,7 +56,9 @@ struct Ops {
         r[3] = _mm512_shuffle_f64x2(b3, b7, 0x88);
         r[7] = _mm512_shuffle_f64x2(b3, b7, 0xDD);
     }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 };
 
 #include "fft_lanes.h"

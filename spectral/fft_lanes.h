@@ -12,6 +12,8 @@
 // division by n is a multiplication by 1/n, exact for a power of two: both are the correctly
 // rounded value of the same real number x * 2^-log2(n), so the bits agree, subnormals included.
 
+// Loops over the vectors of one position or of one block run a handful of times; unrolled,
+// their arrays of vectors stay in registers instead of going through the stack.
 #define VELD_UNROLL _Pragma("GCC unroll 8")
 
 template <class Ops>
@@ -155,23 +157,27 @@ struct Lanes {
     }
 
     // Rows are transposed into the work area width x width at a time. Column blocks of width
-    // never straddle the half, so src maps a block onto a block. The small loops over a block
-    // are unrolled so that the block stays in registers.
-    [[gnu::always_inline]] static inline void rows_to_work(double* const* rows, int c0, const int* position, double* w)
+    // never straddle the half, so src maps a block onto a block.
+    [[gnu::always_inline]] static inline void rows_to_work(double* const* rows, int c0,
+                                                           const int* position, double* w)
     {
         V block[width];
-        VELD_UNROLL for (int u = 0; u < width; ++u) block[u] = Ops::loadu(rows[u] + c0);
+        VELD_UNROLL for (int u = 0; u < width; ++u)
+            block[u] = Ops::loadu(rows[u] + c0);
         Ops::transpose(block);
-        VELD_UNROLL for (int t = 0; t < width; ++t) Ops::store(w + position[t] * lanes, block[t]);
+        VELD_UNROLL for (int t = 0; t < width; ++t)
+            Ops::store(w + position[t] * lanes, block[t]);
     }
 
-    [[gnu::always_inline]] static inline void work_to_rows(const double* w, V inverse, double* const* rows, int c0)
+    [[gnu::always_inline]] static inline void work_to_rows(const double* w, V inverse,
+                                                           double* const* rows, int c0)
     {
         V block[width];
         VELD_UNROLL for (int t = 0; t < width; ++t)
             block[t] = Ops::mul(Ops::load(w + t * lanes), inverse);
         Ops::transpose(block);
-        VELD_UNROLL for (int u = 0; u < width; ++u) Ops::storeu(rows[u] + c0, block[u]);
+        VELD_UNROLL for (int u = 0; u < width; ++u)
+            Ops::storeu(rows[u] + c0, block[u]);
     }
 
     static void row_strips(const spectral_detail::CentredJob& job, double* work, int first,

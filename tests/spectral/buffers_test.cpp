@@ -133,6 +133,37 @@ TEST_F(Allocators, OnlyTheIntVectorAnnouncesItself)
     }
 }
 
+// Each allocates a 4 x 4 matrix or a 4-element vector and leaves in *held what the variable
+// holds afterwards.
+int int_matrix_into(void** held)
+{
+    IntMatrix v = nullptr;
+    const int status = alloc_int_matrix(4, 4, &v);
+    *held = v;
+    return status;
+}
+int real_matrix_into(void** held)
+{
+    RealMatrix v = nullptr;
+    const int status = alloc_real_matrix(4, 4, &v);
+    *held = v;
+    return status;
+}
+int int_vector_into(void** held)
+{
+    IntVector v = nullptr;
+    const int status = alloc_int_vector(4, &v);
+    *held = v;
+    return status;
+}
+int real_vector_into(void** held)
+{
+    RealVector v = nullptr;
+    const int status = alloc_real_vector(4, &v);
+    *held = v;
+    return status;
+}
+
 TEST_F(Allocators, FailuresReleaseWhatWasObtained)
 {
     // Requests are numbered from 1: the row-pointer block first, then one per row in order.
@@ -142,27 +173,13 @@ TEST_F(Allocators, FailuresReleaseWhatWasObtained)
         int (*allocate)(void** held);
         std::string output;
     } cases[] = {
-        {"int matrix, pointer block", 1,
-         [](void** held) { IntMatrix v = nullptr; int r = alloc_int_matrix(4, 4, &v); *held = v; return r; },
-         ""},
-        {"int matrix, first row", 2,
-         [](void** held) { IntMatrix v = nullptr; int r = alloc_int_matrix(4, 4, &v); *held = v; return r; },
-         "Alloc Error  !!\n"},
-        {"int matrix, last row", 5,
-         [](void** held) { IntMatrix v = nullptr; int r = alloc_int_matrix(4, 4, &v); *held = v; return r; },
-         "Alloc Error  !!\n"},
-        {"real matrix, pointer block", 1,
-         [](void** held) { RealMatrix v = nullptr; int r = alloc_real_matrix(4, 4, &v); *held = v; return r; },
-         ""},
-        {"real matrix, third row", 4,
-         [](void** held) { RealMatrix v = nullptr; int r = alloc_real_matrix(4, 4, &v); *held = v; return r; },
-         ""},
-        {"int vector", 1,
-         [](void** held) { IntVector v = nullptr; int r = alloc_int_vector(4, &v); *held = v; return r; },
-         ""},
-        {"real vector", 1,
-         [](void** held) { RealVector v = nullptr; int r = alloc_real_vector(4, &v); *held = v; return r; },
-         ""},
+        {"int matrix, pointer block", 1, int_matrix_into, ""},
+        {"int matrix, first row", 2, int_matrix_into, "Alloc Error  !!\n"},
+        {"int matrix, last row", 5, int_matrix_into, "Alloc Error  !!\n"},
+        {"real matrix, pointer block", 1, real_matrix_into, ""},
+        {"real matrix, third row", 4, real_matrix_into, ""},
+        {"int vector", 1, int_vector_into, ""},
+        {"real vector", 1, real_vector_into, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -211,57 +211,24 @@ void TCanvas::LineTo(int x, int y) {
     TBitmap& dst = target_;
     const TColor c = pen_.Color();
     const std::uint8_t red = c & 0xFF, green = (c >> 8) & 0xFF, blue = (c >> 16) & 0xFF;
-    for (const TPoint& p : line_pixels(pen_pos_, {x, y}, dst.Width(), dst.Height())) {
-        std::uint8_t* row = dst.ScanLine(p.Y);
-        if (dst.PixelFormat() == TPixelFormat::pf24bit) {
-            row[3 * p.X + 0] = blue;
-            row[3 * p.X + 1] = green;
-            row[3 * p.X + 2] = red;
+    const bool wide = dst.PixelFormat() == TPixelFormat::pf24bit;
+    for_each_line_pixel(pen_pos_, {x, y}, dst.Width(), dst.Height(), [&](int px, int py) {
+        std::uint8_t* row = dst.ScanLine(py);
+        if (wide) {
+            row[3 * px + 0] = blue;
+            row[3 * px + 1] = green;
+            row[3 * px + 2] = red;
         } else {
-            row[p.X] = static_cast<std::uint8_t>((red + green + blue) / 3);
+            row[px] = static_cast<std::uint8_t>((red + green + blue) / 3);
         }
-    }
+    });
     pen_pos_ = {x, y};
     dst.Changed();
 }
 
 std::vector<TPoint> line_pixels(TPoint a, TPoint b, int width, int height) {
     std::vector<TPoint> out;
-    const long long dx = static_cast<long long>(b.X) - a.X;
-    const long long dy = static_cast<long long>(b.Y) - a.Y;
-    const bool x_major = std::llabs(dx) >= std::llabs(dy);
-    const long long steps = x_major ? std::llabs(dx) : std::llabs(dy);
-    if (steps == 0)
-        return out;
-    const long long major_start = x_major ? a.X : a.Y;
-    const long long minor_start = x_major ? a.Y : a.X;
-    const long long major_dir = (x_major ? dx : dy) < 0 ? -1 : 1;
-    const long long minor_delta = x_major ? dy : dx;
-    const long long minor_dir = minor_delta < 0 ? -1 : 1;
-    const __int128 minor_span = minor_delta < 0 ? -static_cast<__int128>(minor_delta) : minor_delta;
-    const long long major_limit = x_major ? width : height;
-    // Only steps whose major coordinate lies inside the picture can draw anything.
-    long long first = 0;
-    long long last = steps - 1;
-    if (major_dir > 0) {
-        first = std::max(first, -major_start);
-        last = std::min(last, major_limit - 1 - major_start);
-    } else {
-        first = std::max(first, major_start - (major_limit - 1));
-        last = std::min(last, major_start);
-    }
-    for (long long i = first; i <= last; ++i) {
-        // Offset along the minor axis: i * span / steps rounded to nearest, halves away from a.
-        const __int128 offset = (2 * static_cast<__int128>(i) * minor_span + steps) / (2 * steps);
-        const long long major = major_start + major_dir * i;
-        const __int128 minor = minor_start + minor_dir * offset;
-        const long long minor_limit = x_major ? height : width;
-        if (minor < 0 || minor >= minor_limit)
-            continue;
-        const int px = static_cast<int>(x_major ? major : static_cast<long long>(minor));
-        const int py = static_cast<int>(x_major ? static_cast<long long>(minor) : major);
-        out.push_back({px, py});
-    }
+    for_each_line_pixel(a, b, width, height, [&](int x, int y) { out.push_back({x, y}); });
     return out;
 }
 

@@ -64,7 +64,10 @@ private:
 
 // The pixels of a line from a to b under the canvas's rule, end point excluded, clipped to a
 // width x height picture, in drawing order. Steps run along the longer axis, one pixel each;
-// the other coordinate is the exact line's value rounded to nearest, halves toward b.
+// the other coordinate is the exact line's value rounded to nearest, halves toward b. Only the
+// steps whose long-axis coordinate lies inside the picture are visited, however long the line.
+template <class Visit>
+void for_each_line_pixel(TPoint a, TPoint b, int width, int height, Visit&& visit);
 std::vector<TPoint> line_pixels(TPoint a, TPoint b, int width, int height);
 
 class TBitmap {
@@ -136,3 +139,43 @@ private:
     std::unique_ptr<TBitmap> bitmap_;
     std::function<void()> on_change_;
 };
+
+template <class Visit>
+void for_each_line_pixel(TPoint a, TPoint b, int width, int height, Visit&& visit) {
+    const long long dx = static_cast<long long>(b.X) - a.X;
+    const long long dy = static_cast<long long>(b.Y) - a.Y;
+    const long long adx = dx < 0 ? -dx : dx;
+    const long long ady = dy < 0 ? -dy : dy;
+    const bool x_major = adx >= ady;
+    const long long steps = x_major ? adx : ady;
+    if (steps == 0)
+        return;
+    const long long major_start = x_major ? a.X : a.Y;
+    const long long minor_start = x_major ? a.Y : a.X;
+    const long long major_dir = (x_major ? dx : dy) < 0 ? -1 : 1;
+    const long long minor_delta = x_major ? dy : dx;
+    const long long minor_dir = minor_delta < 0 ? -1 : 1;
+    const __int128 minor_span = minor_delta < 0 ? -static_cast<__int128>(minor_delta) : minor_delta;
+    const long long major_limit = x_major ? width : height;
+    const long long minor_limit = x_major ? height : width;
+    long long first = 0;
+    long long last = steps - 1;
+    if (major_dir > 0) {
+        first = first > -major_start ? first : -major_start;
+        last = last < major_limit - 1 - major_start ? last : major_limit - 1 - major_start;
+    } else {
+        first = first > major_start - (major_limit - 1) ? first : major_start - (major_limit - 1);
+        last = last < major_start ? last : major_start;
+    }
+    for (long long i = first; i <= last; ++i) {
+        // Offset along the minor axis: i * span / steps rounded to nearest, halves away from a.
+        const __int128 offset = (2 * static_cast<__int128>(i) * minor_span + steps) / (2 * steps);
+        const long long major = major_start + major_dir * i;
+        const __int128 minor = minor_start + minor_dir * offset;
+        if (minor < 0 || minor >= minor_limit)
+            continue;
+        const int px = static_cast<int>(x_major ? major : static_cast<long long>(minor));
+        const int py = static_cast<int>(x_major ? static_cast<long long>(minor) : major);
+        visit(px, py);
+    }
+}

@@ -1,0 +1,74 @@
+// A filter run allocates nothing numeric: the only memory it asks for is its work bitmap.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "band.h"
+#include "buffers.h"
+#include "fft.h"
+#include "numeric.h"
+#include "run.h"
+#include "samples.h"
+#include "state.h"
+#include "tables.h"
+#include "working_state.h"
+
+namespace {
+bool counting = false;
+long allocations = 0;
+std::size_t allocated_bytes = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (counting) {
+        ++allocations;
+        allocated_bytes += size;
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+TEST(RunAllocation, OnlyTheWorkBitmapIsAllocated) {
+    testing::internal::CaptureStdout();
+    allocate_working_state();
+    build_sine_table(image_size, &sine_table);
+    build_bit_reversal(image_size, &bit_reversal);
+    testing::internal::GetCapturedStdout();
+    build_band_map();
+
+    TBitmap source, spectrum, output;
+    const auto bmp = sample_bmp(Sample::Jupiter);
+    source.LoadFromBmp(bmp.data(), bmp.size());
+    spectrum.SetSize(256, 256);
+    output.SetSize(256, 256);
+    SliderPositions positions{};
+    positions.fill(100);
+    positions[3] = 40;
+    FilterSurfaces s;
+    s.source = &source;
+    s.apply_gains = [&] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
+    s.spectrum_canvas = [&] { return spectrum.Canvas(); };
+    s.output_canvas = [&] { return output.Canvas(); };
+    filter_run(s);  // the first call of the transform sizes its work area once
+
+    for (int run = 0; run < 3; ++run) {
+        SCOPED_TRACE(run);
+        allocations = 0;
+        allocated_bytes = 0;
+        counting = true;
+        filter_run(s);
+        counting = false;
+        EXPECT_EQ(allocations, 2) << "the bitmap object and its pixels";
+        EXPECT_EQ(allocated_bytes, sizeof(TBitmap) + 256u * 256 * 3);
+    }
+    release_working_state();
+}
+
+}  // namespace

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <new>
 #include <string>
@@ -228,41 +229,54 @@ void peer_fft2d_centred(benchmark::State& state) {
 // subject pays for the memory the others touched.
 struct Interleaved {
     int rounds = 0;
-    double plain_run = 0, ours_run = 0, peer_run = 0;  // median microseconds
-    double plain_fft = 0, ours_fft = 0, peer_fft = 0;
+    Median plain_run, ours_run, peer_run;
+    Median plain_fft, ours_fft, peer_fft;
 };
+
+// Processor time of the whole process, all its threads, in microseconds.
+double process_cpu_us() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e6 + t.tv_nsec * 1e-3;
+}
 
 Interleaved interleaved(int rounds) {
     using Clock = std::chrono::steady_clock;
-    const auto measure = [](auto&& prepare, auto&& call) {
+    struct Times {
+        std::vector<double> wall, cpu;
+    };
+    const auto measure = [](Times& times, auto&& prepare, auto&& call) {
         prepare();
         call();
         prepare();
+        const double cpu_start = process_cpu_us();
         const auto start = Clock::now();
         call();
-        return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+        times.wall.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        times.cpu.push_back(process_cpu_us() - cpu_start);
     };
     const auto nothing = [] {};
-    const auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
+    const auto median = [](Times& times) {
+        for (std::vector<double>* v : {&times.wall, &times.cpu})
+            std::sort(v->begin(), v->end());
+        return Median{times.wall[times.wall.size() / 2], times.cpu[times.cpu.size() / 2]};
     };
     OracleField oracle_field;
     PeerPictures pictures(the_form);
     PlainField plain_field;
     EngineField engine_field;
-    std::vector<double> t[6];
+    Times t[6];
     for (int r = 0; r < rounds; ++r) {
-        t[0].push_back(measure(nothing, [&] { oracle_run(wave_blue, start_positions, oracle_field); }));
-        t[1].push_back(measure(nothing, [] { run_filter(); }));
-        t[2].push_back(measure(nothing, [&] {
+        measure(t[0], nothing, [&] { oracle_run(wave_blue, start_positions, oracle_field); });
+        measure(t[1], nothing, [] { run_filter(); });
+        measure(t[2], nothing, [&] {
             the_peer->run(pictures.source, start_positions, pictures.spectrum, pictures.output);
-        }));
-        t[3].push_back(measure([&] { load(plain_field.re.data(), plain_field.im.data()); },
-                               [&] { plain_transform(plain_field); }));
-        t[4].push_back(measure([&] { load(engine_field.re, engine_field.im); },
-                               [&] { fft2d_centred(&engine_field.re, &engine_field.im); }));
-        t[5].push_back(measure([] { load(*the_peer); }, [] { the_peer->centred_transform(); }));
+        });
+        measure(t[3], [&] { load(plain_field.re.data(), plain_field.im.data()); },
+                [&] { plain_transform(plain_field); });
+        measure(t[4], [&] { load(engine_field.re, engine_field.im); },
+                [&] { fft2d_centred(&engine_field.re, &engine_field.im); });
+        measure(t[5], [] { load(*the_peer); }, [] { the_peer->centred_transform(); });
     }
     return {rounds, median(t[0]), median(t[1]), median(t[2]), median(t[3]), median(t[4]), median(t[5])};
 }
@@ -270,6 +284,7 @@ Interleaved interleaved(int rounds) {
 benchmark::internal::Benchmark* shaped(benchmark::internal::Benchmark* b) {
     return b->Unit(benchmark::kMicrosecond)
         ->UseRealTime()
+        ->MeasureProcessCPUTime()
         ->MinTime(min_seconds)
         ->Repetitions(repetitions)
         ->ReportAggregatesOnly(true);
@@ -439,8 +454,11 @@ int main(int argc, char** argv) {
     const Median peer_run = reporter.median("peer/filter_run");
     const Median peer_fft = reporter.median("peer/fft2d_centred");
 
-    std::printf("\nveld-bench: medians of %d repetitions; FFT kernel %s; load average %s before, %s after\n",
-                repetitions, kernel.c_str(), load_before.c_str(), load_after.c_str());
+    std::printf("\nveld-bench: FFT kernel %s; load average %s before, %s after\n", kernel.c_str(),
+                load_before.c_str(), load_after.c_str());
+    std::printf("cpu is the processor time of all the program's threads; wall is stretched by\n"
+                "whatever else the machine runs\n");
+    std::printf("benchmarks: medians of %d repetitions\n", repetitions);
     std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
     print_row("plain  whole filter run", plain_run);
     print_row("plain  fft2d_centred", plain_fft);
@@ -457,15 +475,20 @@ int main(int argc, char** argv) {
     print_ratio("whole run      ours / peer", ours_run, peer_run);
     print_ratio("transform      ours / peer", ours_fft, peer_fft);
     if (paired) {
-        std::printf("  %-38s %12s %12s\n", "interleaved, median of each subject", "ours, us", "ratio");
-        const auto line = [](const char* name, double ours, double other) {
-            std::printf("  %-38s %12.1f %12.3f   (other %.1f us)\n", name, ours, ours / other, other);
-        };
-        std::printf("  (%d rounds, each subject called once untimed, then once timed)\n", together.rounds);
-        line("fft2d_centred  ours / plain", together.ours_fft, together.plain_fft);
-        line("whole run      ours / plain", together.ours_run, together.plain_run);
-        line("whole run      ours / peer", together.ours_run, together.peer_run);
-        line("transform      ours / peer", together.ours_fft, together.peer_fft);
+        std::printf("interleaved: %d rounds, each subject called once untimed, then once timed\n",
+                    together.rounds);
+        std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
+        print_row("plain  whole filter run", together.plain_run);
+        print_row("plain  fft2d_centred", together.plain_fft);
+        print_row("ours   fft2d_centred (" + kernel + ")", together.ours_fft);
+        print_row("ours   run_filter (offscreen window)", together.ours_run);
+        print_row("peer   whole filter run (FFTW)", together.peer_run);
+        print_row("peer   centred transform (FFTW)", together.peer_fft);
+        std::printf("  %-38s %12s %12s\n", "ratios, time over time", "wall", "cpu");
+        print_ratio("fft2d_centred  ours / plain", together.ours_fft, together.plain_fft);
+        print_ratio("whole run      ours / plain", together.ours_run, together.plain_run);
+        print_ratio("whole run      ours / peer", together.ours_run, together.peer_run);
+        print_ratio("transform      ours / peer", together.ours_fft, together.peer_fft);
     }
     if (drag) {
         std::printf("sustained drag of ScrollBar7, 0 -> 200 -> 0, every change painted; median of %d passes\n",

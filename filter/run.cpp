@@ -109,6 +109,52 @@ void output_pixels(IntMatrix plane, TBitmap& picture) {
     }
 }
 
+// The spectrum picture and the radial profile in one pass over the field, i outer and j inner,
+// so that each magnitude is formed once and the profile sums in its defined order. The picture's
+// bytes do not depend on the order in which they are written.
+void spectrum_and_profile(RealMatrix re, RealMatrix im, TBitmap& picture,
+                          double profile[radial_bins]) {
+    const auto& bins = profile_bins();
+    for (int k = 0; k < radial_bins; ++k)
+        profile[k] = 0;
+    std::uint8_t* rows[256];
+    for (int y = 0; y < 256; ++y)
+        rows[y] = picture.ScanLine(y);
+    for (int i = 0; i < 256; ++i) {
+        const double* r = re[i];
+        const double* m = im[i];
+        const std::int32_t* bin = bins[i].data();
+        for (int j = 0; j < 256; ++j) {
+            const double mag = magnitude(r[j], m[j]);
+            profile[bin[j]] += mag;
+            std::uint8_t* px = rows[j] + 3 * i;
+            px[0] = low_byte(to_int(mag * 1000));
+            px[1] = low_byte(to_int(mag * 100));
+            px[2] = low_byte(to_int(mag * 10));
+        }
+    }
+}
+
+// Output intensities and the output picture together: [i][j] lands on pixel (255 - i, 255 - j).
+void output_levels_and_pixels(RealMatrix re, IntMatrix plane, TBitmap& picture) {
+    std::uint8_t* rows[256];
+    for (int y = 0; y < 256; ++y)
+        rows[y] = picture.ScanLine(y);
+    for (int i = 0; i < 256; ++i) {
+        const double* r = re[i];
+        std::int32_t* level = plane[i];
+        for (int j = 0; j < 256; ++j) {
+            const double v = 255 * r[j];
+            level[j] = to_int(std::fabs(v));
+            const std::uint8_t b = low_byte(level[j]);
+            std::uint8_t* px = rows[255 - j] + 3 * (255 - i);
+            px[0] = b;
+            px[1] = b;
+            px[2] = b;
+        }
+    }
+}
+
 void draw_spectrum(TBitmap& work_bitmap, TCanvas& spectrum_canvas) {
     clear_fp_flags();
     spectrum_pixels(field_re, field_im, work_bitmap);
@@ -116,9 +162,9 @@ void draw_spectrum(TBitmap& work_bitmap, TCanvas& spectrum_canvas) {
     spectrum_canvas.Draw(0, 0, work_bitmap);
 }
 
-void draw_radial_profile(TCanvas& spectrum_canvas) {
-    clear_fp_flags();
-    compute_radial_profile(field_re, field_im, radial_profile);
+namespace {
+
+void draw_profile_curve(TCanvas& spectrum_canvas) {
     TPoint points[radial_bins];
     for (int k = 0; k < radial_bins; ++k)
         points[k] = profile_point(radial_profile, k);
@@ -127,6 +173,14 @@ void draw_radial_profile(TCanvas& spectrum_canvas) {
     spectrum_canvas.MoveTo(points[0].X, points[0].Y);
     for (int k = 1; k < radial_bins; ++k)
         spectrum_canvas.LineTo(points[k].X, points[k].Y);
+}
+
+}  // namespace
+
+void draw_radial_profile(TCanvas& spectrum_canvas) {
+    clear_fp_flags();
+    compute_radial_profile(field_re, field_im, radial_profile);
+    draw_profile_curve(spectrum_canvas);
 }
 
 void filter_run(const FilterSurfaces& s) {
@@ -144,17 +198,19 @@ void filter_run(const FilterSurfaces& s) {
 
     const std::unique_ptr<TBitmap> work_bitmap = new_work_bitmap();
     TCanvas& spectrum = *s.spectrum_canvas();
-    draw_spectrum(*work_bitmap, spectrum);
-    draw_radial_profile(spectrum);
+    // Steps 7 and 8: the same pictures as draw_spectrum then draw_radial_profile.
+    clear_fp_flags();
+    spectrum_and_profile(field_re, field_im, *work_bitmap, radial_profile);
+    raise_fp_flags();
+    spectrum.Draw(0, 0, *work_bitmap);
+    draw_profile_curve(spectrum);
 
     clear_fp_flags();
     fft2d_centred(&field_re, &field_im);
     raise_fp_flags();
     normalise_field(field_re);
     raise_fp_flags();
-    output_intensities(field_re, blue_plane);
+    output_levels_and_pixels(field_re, blue_plane, *work_bitmap);
     raise_fp_flags();
-
-    output_pixels(blue_plane, *work_bitmap);
     s.output_canvas()->Draw(0, 0, *work_bitmap);
 }

@@ -23,7 +23,17 @@ private:
 // Truncation toward zero through a 64-bit integer, keeping the low 32 bits (two's complement).
 // A value outside the 64-bit range, or NaN, raises MathError(InvalidOp) rather than invoking
 // undefined behaviour.
-std::int32_t to_int(double value);
+[[noreturn]] void throw_invalid_conversion();
+inline std::int32_t to_int(double value) {
+    // Written so that NaN fails the test as well.
+    constexpr double two_to_63 = 9223372036854775808.0;
+    if (!(value >= -two_to_63 && value < two_to_63)) [[unlikely]]
+        throw_invalid_conversion();
+    const auto wide = static_cast<std::int64_t>(value);
+    // Low 32 bits, two's complement: the unsigned wrap is defined, and so (since C++20) is the
+    // conversion of the unsigned value back to int32.
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(wide)));
+}
 
 // The floating-point guard: clear the sticky flags before a numeric section, then raise the
 // first of division by zero, invalid operation or overflow that the section left behind.

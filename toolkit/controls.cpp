@@ -306,28 +306,46 @@ class ImageSurface : public QWidget {
 public:
     explicit ImageSurface(TImage* owner) : owner_(owner) { setMouseTracking(true); }
 
+    // The picture changed: the shown image is rebuilt at the next paint.
+    void picture_changed() {
+        stale_ = true;
+        update();
+    }
+
 protected:
     void paintEvent(QPaintEvent*) override {
         if (owner_->picture_.Empty())
             return;
-        const TBitmap& bmp = *owner_->picture_.Bitmap();
-        if (bmp.Width() == 0 || bmp.Height() == 0)
-            return;
-        QImage image;
-        if (bmp.PixelFormat() == TPixelFormat::pf24bit) {
-            image = QImage(bmp.ScanLine(0), bmp.Width(), bmp.Height(), bmp.Width() * 3,
-                           QImage::Format_BGR888);
-        } else {
-            image = QImage(bmp.ScanLine(0), bmp.Width(), bmp.Height(), bmp.Width(),
-                           QImage::Format_Indexed8);
-            QList<QRgb> table(256, qRgb(0, 0, 0));
-            const auto& pal = bmp.Palette();
-            for (std::size_t i = 0; i < pal.size(); ++i)
-                table[static_cast<qsizetype>(i)] = 0xFF000000u | pal[i];
-            image.setColorTable(table);
+        if (stale_)
+            rebuild();
+        if (!shown_.isNull()) {
+            QPainter painter(this);
+            painter.drawImage(0, 0, shown_);
         }
-        QPainter painter(this);
-        painter.drawImage(0, 0, image);
+    }
+
+    // One conversion per change into the engine's native 32-bit form, so painting is a copy.
+    void rebuild() {
+        stale_ = false;
+        const TBitmap& bmp = *owner_->picture_.Bitmap();
+        if (bmp.Width() == 0 || bmp.Height() == 0) {
+            shown_ = QImage();
+            return;
+        }
+        shown_ = QImage(bmp.Width(), bmp.Height(), QImage::Format_RGB32);
+        const auto& pal = bmp.Palette();
+        for (int y = 0; y < bmp.Height(); ++y) {
+            const std::uint8_t* in = bmp.ScanLine(y);
+            auto* out = reinterpret_cast<QRgb*>(shown_.scanLine(y));
+            for (int x = 0; x < bmp.Width(); ++x) {
+                if (bmp.PixelFormat() == TPixelFormat::pf24bit) {
+                    out[x] = qRgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
+                } else {
+                    const std::uint32_t rgb = in[x] < pal.size() ? pal[in[x]] : 0;
+                    out[x] = 0xFF000000u | rgb;
+                }
+            }
+        }
     }
 
     void mousePressEvent(QMouseEvent* e) override { press(e, 0); }
@@ -379,13 +397,15 @@ private:
 
     TImage* owner_;
     bool left_pressed_ = false;
+    bool stale_ = true;
+    QImage shown_;
 };
 
 TImage::TImage(TComponent* owner) : TControl(owner, nullptr) {
     widget_ = new ImageSurface(this);
     picture_.SetOnChange([this] {
         if (widget_)
-            widget_->update();
+            static_cast<ImageSurface*>(widget_)->picture_changed();
     });
 }
 

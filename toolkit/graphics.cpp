@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "bmp.h"
@@ -179,6 +180,12 @@ void TCanvas::Draw(int x, int y, const TBitmap& source) {
     for (int row = y0; row < y1; ++row) {
         std::uint8_t* out = dst.ScanLine(row);
         const std::uint8_t* in = source.ScanLine(row - y);
+        if (same) {
+            const int bpp = dst.BytesPerPixel();
+            if (x1 > x0)
+                std::memcpy(out + x0 * bpp, in + (x0 - x) * bpp, static_cast<std::size_t>(x1 - x0) * bpp);
+            continue;
+        }
         for (int col = x0; col < x1; ++col) {
             const int sc = col - x;
             if (same) {

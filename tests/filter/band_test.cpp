@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 
 #include "band.h"
 #include "buffers.h"
@@ -13,6 +14,13 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(alloc_int_matrix(image_size, image_size, &band_map), 0);
         build_band_map();
+    }
+    // Later suites allocate band_map afresh; the map of this one must not be left unreachable.
+    static void TearDownTestSuite() {
+        for (int i = 0; i < image_size; ++i)
+            std::free(band_map[i]);
+        std::free(band_map);
+        band_map = nullptr;
     }
 };
 

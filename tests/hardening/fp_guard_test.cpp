@@ -50,7 +50,9 @@ const Injection injections[] = {
     {"infinity in one element",
      [] { field_im[200][17] = std::numeric_limits<double>::infinity(); },
      {Kind::InvalidOp}},
-    {"minus infinity in one element",
+    // At the centre the infinity lands on index 0 of every line, which the butterflies only ever
+    // add to: no flag stands, and it is the range check of the conversion that refuses it.
+    {"minus infinity at the centre",
      [] { field_im[128][128] = -std::numeric_limits<double>::infinity(); },
      {Kind::InvalidOp}},
     // Sums of the largest doubles overflow in the first butterflies.

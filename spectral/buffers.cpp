@@ -138,6 +138,24 @@ int scale_matrix(double f, int rows, int cols, RealMatrix* v)
 
 double max_of_matrix(int rows, int cols, RealMatrix m)
 {
+    // Four independent running maxima find the largest value quickly. A positive maximum is the
+    // same value, bit for bit, whichever of its equal elements the plain scan would take; only a
+    // result of zero can differ (in its sign), so that case takes the plain scan itself.
+    double lane[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int i = 0; i < rows; ++i) {
+        const double* row = m[i];
+        int j = 0;
+        for (; j + 4 <= cols; j += 4)
+            for (int k = 0; k < 4; ++k)
+                lane[k] = row[j + k] > lane[k] ? row[j + k] : lane[k];
+        for (; j < cols; ++j)
+            lane[0] = row[j] > lane[0] ? row[j] : lane[0];
+    }
+    double top = lane[0];
+    for (int k = 1; k < 4; ++k)
+        top = lane[k] > top ? lane[k] : top;
+    if (top > 0.0)
+        return top;
     double best = 0.0;
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < cols; ++j)

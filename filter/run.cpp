@@ -125,21 +125,40 @@ void spectrum_and_profile(RealMatrix re, RealMatrix im, TBitmap& picture,
         const double* r = re[i];
         const double* m = im[i];
         const std::int32_t* bin = bins[i].data();
-        // Two magnitudes at a time: the same products, sum and correctly rounded root per element.
+        // Two magnitudes at a time: the same products, sum and correctly rounded root per element,
+        // and the three scaled truncations; a pair outside 32 bits (or NaN) takes to_int itself.
         alignas(16) double mags[256];
+        alignas(16) std::int32_t level[3][256];
+        const __m128d limit = _mm_set1_pd(2147483648.0);
         for (int j = 0; j < 256; j += 2) {
             const __m128d a = _mm_loadu_pd(r + j);
             const __m128d b = _mm_loadu_pd(m + j);
             const __m128d sum = _mm_add_pd(_mm_mul_pd(a, a), _mm_mul_pd(b, b));
-            _mm_store_pd(mags + j, _mm_sqrt_pd(sum));
+            const __m128d mag = _mm_sqrt_pd(sum);
+            _mm_store_pd(mags + j, mag);
+            const __m128d scaled[3] = {_mm_mul_pd(mag, _mm_set1_pd(1000)),
+                                       _mm_mul_pd(mag, _mm_set1_pd(100)),
+                                       _mm_mul_pd(mag, _mm_set1_pd(10))};
+            for (int c = 0; c < 3; ++c) {
+                if (_mm_movemask_pd(_mm_cmplt_pd(scaled[c], limit)) == 3) {
+                    const __m128i t = _mm_cvttpd_epi32(scaled[c]);
+                    level[c][j] = _mm_cvtsi128_si32(t);
+                    level[c][j + 1] = _mm_cvtsi128_si32(_mm_shuffle_epi32(t, 1));
+                } else {
+                    alignas(16) double v[2];
+                    _mm_store_pd(v, scaled[c]);
+                    level[c][j] = to_int(v[0]);
+                    level[c][j + 1] = to_int(v[1]);
+                }
+            }
         }
         for (int j = 0; j < 256; ++j) {
             const double mag = mags[j];
             profile[bin[j]] += mag;
             std::uint8_t* px = rows[j] + 3 * i;
-            px[0] = low_byte(to_int(mag * 1000));
-            px[1] = low_byte(to_int(mag * 100));
-            px[2] = low_byte(to_int(mag * 10));
+            px[0] = low_byte(level[0][j]);
+            px[1] = low_byte(level[1][j]);
+            px[2] = low_byte(level[2][j]);
         }
     }
 }

@@ -10,33 +10,24 @@
 
 namespace {
 
-[[noreturn]] void broken(const std::string& what) { throw BrokenPromise(what); }
-
-// The message is built only when the promise is broken: some checks run once per pixel.
-#define VELD_PROMISE(kept, what) \
-    do {                         \
-        if (!(kept))             \
-            broken(what);        \
-    } while (false)
-
 std::string size_text(int w, int h) { return std::to_string(w) + " x " + std::to_string(h); }
 
 void check_conventions(const BmpPicture& p) {
     VELD_PROMISE(p.width >= 1 && p.height >= 1 && p.width <= bmp_max_side && p.height <= bmp_max_side,
-            "decoded size " + size_text(p.width, p.height) + " outside 1 ... " + std::to_string(bmp_max_side));
+                 "decoded size " + size_text(p.width, p.height) + " outside 1 ... " + std::to_string(bmp_max_side));
     VELD_PROMISE(std::int64_t{p.width} * p.height <= bmp_max_pixels, "decoded pixel count above the limit");
     VELD_PROMISE(p.bits_per_pixel == 24 || p.bits_per_pixel == 8,
-            "decoded depth " + std::to_string(p.bits_per_pixel));
+                 "decoded depth " + std::to_string(p.bits_per_pixel));
     const std::size_t count = static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height);
     const std::size_t bytes_per_pixel = p.bits_per_pixel == 24 ? 3 : 1;
     VELD_PROMISE(p.pixels.size() == count * bytes_per_pixel,
-            "pixel bytes " + std::to_string(p.pixels.size()) + " for " + size_text(p.width, p.height));
+                 "pixel bytes " + std::to_string(p.pixels.size()) + " for " + size_text(p.width, p.height));
     if (p.bits_per_pixel == 24) {
         VELD_PROMISE(p.palette.empty(), "a 24-bit picture with a palette");
         return;
     }
     VELD_PROMISE(!p.palette.empty() && p.palette.size() <= 256,
-            "palette of " + std::to_string(p.palette.size()) + " entries");
+                 "palette of " + std::to_string(p.palette.size()) + " entries");
     for (std::uint32_t entry : p.palette)
         VELD_PROMISE(entry <= 0xFFFFFFu, "palette entry with a fourth byte");
     for (std::uint8_t index : p.pixels)
@@ -48,15 +39,15 @@ void check_round_trip(const BmpPicture& p) {
     const std::vector<std::uint8_t> file = encode_bmp(p);
     const BmpPicture q = decode_bmp(file.data(), file.size());
     VELD_PROMISE(q.width == p.width && q.height == p.height && q.bits_per_pixel == p.bits_per_pixel,
-            "round trip changed the size or depth");
+                 "round trip changed the size or depth");
     VELD_PROMISE(q.pixels == p.pixels, "round trip changed the pixels");
     VELD_PROMISE(q.x_pixels_per_metre == p.x_pixels_per_metre && q.y_pixels_per_metre == p.y_pixels_per_metre,
-            "round trip changed the resolution");
+                 "round trip changed the resolution");
     if (p.bits_per_pixel == 8) {
         VELD_PROMISE(q.palette.size() == 256, "re-encoded palette not of 256 entries");
         for (std::size_t i = 0; i < q.palette.size(); ++i)
             VELD_PROMISE(q.palette[i] == (i < p.palette.size() ? p.palette[i] : 0u),
-                    "round trip changed palette entry " + std::to_string(i));
+                         "round trip changed palette entry " + std::to_string(i));
     }
 }
 
@@ -79,17 +70,17 @@ void check_as_run_source(const std::uint8_t* data, std::size_t size, const BmpPi
     bitmap.LoadFromBmp(data, size);
     VELD_PROMISE(bitmap.Width() == p.width && bitmap.Height() == p.height, "TBitmap size differs from the decoder's");
     VELD_PROMISE(bitmap.PixelFormat() == (p.bits_per_pixel == 8 ? TPixelFormat::pf8bit : TPixelFormat::pf24bit),
-            "TBitmap depth differs from the decoder's");
+                 "TBitmap depth differs from the decoder's");
     const std::size_t row_bytes = static_cast<std::size_t>(p.width) * (p.bits_per_pixel / 8);
     for (int y = 0; y < p.height; ++y)
         VELD_PROMISE(std::equal(bitmap.ScanLine(y), bitmap.ScanLine(y) + row_bytes, p.pixels.data() + y * row_bytes),
-                "TBitmap row " + std::to_string(y) + " differs from the decoder's");
+                     "TBitmap row " + std::to_string(y) + " differs from the decoder's");
 
     bitmap.SetPixelFormat(TPixelFormat::pf24bit);
     bitmap.SetWidth(256);
     bitmap.SetHeight(256);
     VELD_PROMISE(bitmap.Width() == 256 && bitmap.Height() == 256 && bitmap.PixelFormat() == TPixelFormat::pf24bit,
-            "the run's conversion did not give 24 bits, 256 x 256");
+                 "the run's conversion did not give 24 bits, 256 x 256");
     for (int y = 0; y < 256; ++y) {
         const std::uint8_t* row = bitmap.ScanLine(y);
         for (int x = 0; x < 256; ++x) {
@@ -97,7 +88,7 @@ void check_as_run_source(const std::uint8_t* data, std::size_t size, const BmpPi
             if (x < p.width && y < p.height)
                 colour_of(p, x, y, expected);
             VELD_PROMISE(std::equal(expected, expected + 3, row + 3 * x),
-                    "converted pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is not the source's");
+                         "converted pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is not the source's");
         }
     }
 }

@@ -18,6 +18,14 @@ public:
     using std::logic_error::logic_error;
 };
 
+// The checkers' own test: throws BrokenPromise, building the message only when the promise is
+// broken (some checks run once per pixel).
+#define VELD_PROMISE(kept, what)                \
+    do {                                        \
+        if (!(kept))                            \
+            throw BrokenPromise(what);          \
+    } while (false)
+
 enum class InputOutcome { Decoded, Refused };
 
 // decode_bmp on the bytes. A decoded picture must keep the conventions of BmpPicture, come back

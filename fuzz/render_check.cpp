@@ -10,15 +10,6 @@
 
 namespace {
 
-[[noreturn]] void broken(const std::string& what) { throw BrokenPromise(what); }
-
-// The message is built only when the promise is broken: some checks run once per pixel.
-#define VELD_PROMISE(kept, what) \
-    do {                         \
-        if (!(kept))             \
-            broken(what);        \
-    } while (false)
-
 void write_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     VELD_PROMISE(file != nullptr, "cannot create the scratch file " + path);

@@ -39,17 +39,26 @@ TScrollBar* TForm1::band_slider(int band) const {
     return sliders[band];
 }
 
-void apply_band_gains() {
+namespace {
+
+SliderPositions slider_positions() {
     SliderPositions positions{};
     for (int k = 0; k < band_count; ++k)
         positions[k] = Form1->band_slider(k)->Position();
-    scale_by_bands(gains_from_positions(positions), field_re, field_im);
+    return positions;
+}
+
+}  // namespace
+
+void apply_band_gains() {
+    scale_by_bands(gains_from_positions(slider_positions()), field_re, field_im);
 }
 
 void run_filter() {
     FilterSurfaces surfaces;
     surfaces.source = Form1->Image1->Picture()->Bitmap();
-    surfaces.apply_gains = [] { apply_band_gains(); };
+    // The gains of the sliders' positions, multiplied in by the run as apply_band_gains would.
+    surfaces.band_gains = [] { return gains_from_positions(slider_positions()); };
     surfaces.spectrum_canvas = [] { return Form1->Image2->Canvas(); };
     surfaces.output_canvas = [] { return Form1->Image3->Canvas(); };
     filter_run(surfaces);

@@ -1,11 +1,13 @@
 #include "run.h"
 
+#include <algorithm>
+#include <cfenv>
 #include <cmath>
-#include <emmintrin.h>
 #include <memory>
 
 #include "fft.h"
 #include "numeric.h"
+#include "passes.h"
 #include "state.h"
 
 IntMatrix blue_plane = nullptr;
@@ -17,20 +19,20 @@ inline double magnitude(double re, double im) { return std::sqrt(re * re + im * 
 
 inline std::uint8_t low_byte(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 
-// Whole-pixel distance of [i][j] from (127.5, 127.5). It depends only on the position, so it is
-// computed once.
-const std::array<std::array<std::int32_t, 256>, 256>& profile_bins() {
+// Whole-pixel distance of [i][j] from (127.5, 127.5), [i * 256 + j]. It depends only on the
+// position, so it is computed once.
+const std::uint16_t* profile_bins() {
     static const auto bins = [] {
-        std::array<std::array<std::int32_t, 256>, 256> b{};
+        std::array<std::uint16_t, 256 * 256> b{};
         for (int i = 0; i < 256; ++i)
             for (int j = 0; j < 256; ++j) {
                 const double di = i - 127.5;
                 const double dj = j - 127.5;
-                b[i][j] = to_int(std::sqrt(di * di + dj * dj));
+                b[i * 256 + j] = static_cast<std::uint16_t>(to_int(std::sqrt(di * di + dj * dj)));
             }
         return b;
     }();
-    return bins;
+    return bins.data();
 }
 
 std::unique_ptr<TBitmap> new_work_bitmap() {
@@ -70,12 +72,12 @@ void spectrum_pixels(RealMatrix re, RealMatrix im, TBitmap& picture) {
 }
 
 void compute_radial_profile(RealMatrix re, RealMatrix im, double profile[radial_bins]) {
-    const auto& bins = profile_bins();
+    const std::uint16_t* bins = profile_bins();
     for (int k = 0; k < radial_bins; ++k)
         profile[k] = 0;
     for (int i = 0; i < 256; ++i)
         for (int j = 0; j < 256; ++j)
-            profile[bins[i][j]] += magnitude(re[i][j], im[i][j]);
+            profile[bins[i * 256 + j]] += magnitude(re[i][j], im[i][j]);
 }
 
 TPoint profile_point(const double profile[radial_bins], int k) {
@@ -110,79 +112,6 @@ void output_pixels(IntMatrix plane, TBitmap& picture) {
     }
 }
 
-// The spectrum picture and the radial profile in one pass over the field, i outer and j inner,
-// so that each magnitude is formed once and the profile sums in its defined order. The picture's
-// bytes do not depend on the order in which they are written.
-void spectrum_and_profile(RealMatrix re, RealMatrix im, TBitmap& picture,
-                          double profile[radial_bins]) {
-    const auto& bins = profile_bins();
-    for (int k = 0; k < radial_bins; ++k)
-        profile[k] = 0;
-    std::uint8_t* rows[256];
-    for (int y = 0; y < 256; ++y)
-        rows[y] = picture.ScanLine(y);
-    for (int i = 0; i < 256; ++i) {
-        const double* r = re[i];
-        const double* m = im[i];
-        const std::int32_t* bin = bins[i].data();
-        // Two magnitudes at a time: the same products, sum and correctly rounded root per element,
-        // and the three scaled truncations; a pair outside 32 bits (or NaN) takes to_int itself.
-        alignas(16) double mags[256];
-        alignas(16) std::int32_t level[3][256];
-        const __m128d limit = _mm_set1_pd(2147483648.0);
-        for (int j = 0; j < 256; j += 2) {
-            const __m128d a = _mm_loadu_pd(r + j);
-            const __m128d b = _mm_loadu_pd(m + j);
-            const __m128d sum = _mm_add_pd(_mm_mul_pd(a, a), _mm_mul_pd(b, b));
-            const __m128d mag = _mm_sqrt_pd(sum);
-            _mm_store_pd(mags + j, mag);
-            const __m128d scaled[3] = {_mm_mul_pd(mag, _mm_set1_pd(1000)),
-                                       _mm_mul_pd(mag, _mm_set1_pd(100)),
-                                       _mm_mul_pd(mag, _mm_set1_pd(10))};
-            for (int c = 0; c < 3; ++c) {
-                if (_mm_movemask_pd(_mm_cmplt_pd(scaled[c], limit)) == 3) {
-                    const __m128i t = _mm_cvttpd_epi32(scaled[c]);
-                    level[c][j] = _mm_cvtsi128_si32(t);
-                    level[c][j + 1] = _mm_cvtsi128_si32(_mm_shuffle_epi32(t, 1));
-                } else {
-                    alignas(16) double v[2];
-                    _mm_store_pd(v, scaled[c]);
-                    level[c][j] = to_int(v[0]);
-                    level[c][j + 1] = to_int(v[1]);
-                }
-            }
-        }
-        for (int j = 0; j < 256; ++j) {
-            const double mag = mags[j];
-            profile[bin[j]] += mag;
-            std::uint8_t* px = rows[j] + 3 * i;
-            px[0] = low_byte(level[0][j]);
-            px[1] = low_byte(level[1][j]);
-            px[2] = low_byte(level[2][j]);
-        }
-    }
-}
-
-// Output intensities and the output picture together: [i][j] lands on pixel (255 - i, 255 - j).
-void output_levels_and_pixels(RealMatrix re, IntMatrix plane, TBitmap& picture) {
-    std::uint8_t* rows[256];
-    for (int y = 0; y < 256; ++y)
-        rows[y] = picture.ScanLine(y);
-    for (int i = 0; i < 256; ++i) {
-        const double* r = re[i];
-        std::int32_t* level = plane[i];
-        for (int j = 0; j < 256; ++j) {
-            const double v = 255 * r[j];
-            level[j] = to_int(std::fabs(v));
-            const std::uint8_t b = low_byte(level[j]);
-            std::uint8_t* px = rows[255 - j] + 3 * (255 - i);
-            px[0] = b;
-            px[1] = b;
-            px[2] = b;
-        }
-    }
-}
-
 void draw_spectrum(TBitmap& work_bitmap, TCanvas& spectrum_canvas) {
     clear_fp_flags();
     spectrum_pixels(field_re, field_im, work_bitmap);
@@ -211,25 +140,75 @@ void draw_radial_profile(TCanvas& spectrum_canvas) {
     draw_profile_curve(spectrum_canvas);
 }
 
+namespace {
+
+const filter_detail::PassSet& chosen_passes() {
+#if defined(__x86_64__) || defined(_M_X64)
+    if (fft_kernel() == FftKernel::Avx512)
+        return filter_detail::avx512_passes();
+#endif
+    return filter_detail::portable_passes();
+}
+
+void rows_of(TBitmap& picture, std::uint8_t* rows[256]) {
+    for (int y = 0; y < 256; ++y)
+        rows[y] = picture.ScanLine(y);
+}
+
+}  // namespace
+
+const char* filter_pass_name() { return chosen_passes().name; }
+
 void filter_run(const FilterSurfaces& s) {
+    using namespace filter_detail;
+    const PassSet& passes = chosen_passes();
     TBitmap& source = *s.source;
     source.SetPixelFormat(TPixelFormat::pf24bit);
     source.SetWidth(256);
     source.SetHeight(256);
-    capture_blue(source, blue_plane);
-    fill_field(blue_plane, field_re);
+    std::uint8_t* rows[256];
+    rows_of(source, rows);
+    passes.capture({rows, blue_plane, field_re});
 
+    // The gains: multiplied in the spectrum pass, or by the caller's step, whose flags stand
+    // alone then. Unit factors leave every element as it is (1 * x is x).
+    BandGains factors;
+    factors.fill(1.0);
     clear_fp_flags();
     fft2d_centred(&field_re, &field_im);
-    s.apply_gains();
-    raise_fp_flags();
+    if (s.band_gains) {
+        const BandGains gains = s.band_gains();
+        // A flag that the transform left stands before any gain is multiplied: the plain
+        // step then reports it exactly as the run one step at a time does.
+        if (std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW)) {
+            scale_by_bands(gains, field_re, field_im);
+            raise_fp_flags();
+        }
+        for (int k = 0; k < band_count; ++k)
+            factors[k] = band_factor(gains[k]);
+    } else {
+        s.apply_gains();
+        raise_fp_flags();
+    }
 
     const std::unique_ptr<TBitmap> work_bitmap = new_work_bitmap();
     TCanvas& spectrum = *s.spectrum_canvas();
-    // Steps 7 and 8: the same pictures as draw_spectrum then draw_radial_profile.
+    // Steps 7 and 8: the same pictures as draw_spectrum then draw_radial_profile. The profile
+    // is summed aside and kept only once the spectrum stands, as the steps leave it.
+    double profile[radial_bins] = {};
+    rows_of(*work_bitmap, rows);
+    const Findings found = passes.spectrum(
+        {factors.data(), band_map, profile_bins(), field_re, field_im, rows, profile});
+    // What the steps would have stopped at, in their order: the gains' flags (an invalid
+    // operation before an overflow), then the conversion of a colour.
+    if (found.gains_invalid)
+        throw MathError(MathError::Kind::InvalidOp);
+    if (found.gains_overflow)
+        throw MathError(MathError::Kind::Overflow);
+    if (found.colour_invalid)
+        throw MathError(MathError::Kind::InvalidOp);
+    std::copy(profile, profile + radial_bins, radial_profile);
     clear_fp_flags();
-    spectrum_and_profile(field_re, field_im, *work_bitmap, radial_profile);
-    raise_fp_flags();
     spectrum.Draw(0, 0, *work_bitmap);
     draw_profile_curve(spectrum);
 
@@ -238,7 +217,8 @@ void filter_run(const FilterSurfaces& s) {
     raise_fp_flags();
     normalise_field(field_re);
     raise_fp_flags();
-    output_levels_and_pixels(field_re, blue_plane, *work_bitmap);
+    rows_of(*work_bitmap, rows);
+    passes.output({field_re, blue_plane, rows});
     raise_fp_flags();
     s.output_canvas()->Draw(0, 0, *work_bitmap);
 }

@@ -27,7 +27,12 @@ extern double radial_profile[radial_bins];
 // What a run works on. The source bitmap is converted in place to 24 bits and 256 x 256.
 struct FilterSurfaces {
     TBitmap* source = nullptr;
-    std::function<void()> apply_gains;        // scales field_re and field_im by the band gains
+    // The gains, one of two ways: band_gains, when set, gives the gains that the run multiplies
+    // in itself, in the same pass as the spectrum picture; otherwise apply_gains is called to
+    // scale field_re and field_im as a step of its own (a caller that looks at the field on
+    // either side of the gains).
+    std::function<BandGains()> band_gains;
+    std::function<void()> apply_gains;
     std::function<TCanvas*()> spectrum_canvas;
     std::function<TCanvas*()> output_canvas;
 };
@@ -37,6 +42,9 @@ struct FilterSurfaces {
 // output is touched; any other invalid operation, division by zero or overflow raises its
 // MathError. The work bitmap is released on every path.
 void filter_run(const FilterSurfaces& surfaces);
+// "sse2" (or "plain" off x86-64) or "avx512": the passes a run now takes. They follow the
+// transform's kernel: AVX-512 passes with the AVX-512 kernel, the portable ones otherwise.
+const char* filter_pass_name();
 
 // The steps, over plain buffers.
 void capture_blue(const TBitmap& source, IntMatrix plane);

@@ -53,7 +53,7 @@ TEST(RunAllocation, OnlyTheWorkBitmapIsAllocated) {
     positions[3] = 40;
     FilterSurfaces s;
     s.source = &source;
-    s.apply_gains = [&] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
+    s.band_gains = [&] { return gains_from_positions(positions); };
     s.spectrum_canvas = [&] { return spectrum.Canvas(); };
     s.output_canvas = [&] { return output.Canvas(); };
     filter_run(s);  // the first call of the transform sizes its work area once

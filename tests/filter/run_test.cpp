@@ -4,7 +4,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "band.h"
 #include "fft.h"
@@ -20,6 +24,8 @@ namespace {
 struct Surfaces {
     TBitmap source, spectrum, output;
     SliderPositions positions{};
+    // The window's way (gains multiplied in by the run) or a step of the caller's own.
+    bool gains_by_caller = false;
     Surfaces() {
         positions.fill(100);
         spectrum.SetSize(256, 256);
@@ -28,7 +34,10 @@ struct Surfaces {
     void run() {
         FilterSurfaces s;
         s.source = &source;
-        s.apply_gains = [this] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
+        if (gains_by_caller)
+            s.apply_gains = [this] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
+        else
+            s.band_gains = [this] { return gains_from_positions(positions); };
         s.spectrum_canvas = [this] { return spectrum.Canvas(); };
         s.output_canvas = [this] { return output.Canvas(); };
         filter_run(s);
@@ -194,37 +203,187 @@ TEST_F(FilterRun, SourceIsConvertedInPlace) {
     EXPECT_EQ(small.source.ScanLine(255)[3 * 10], 0);
 }
 
+// The transform kernels this processor runs; the run's passes follow the kernel.
+std::vector<FftKernel> runnable_kernels() {
+    std::vector<FftKernel> kernels;
+    for (FftKernel k : {FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2, FftKernel::Avx512})
+        if (fft_kernel_supported(k))
+            kernels.push_back(k);
+    return kernels;
+}
+
+class KernelChoice {
+public:
+    explicit KernelChoice(FftKernel k) : before_(fft_kernel()) { EXPECT_TRUE(set_fft_kernel(k)); }
+    ~KernelChoice() { set_fft_kernel(before_); }
+    std::string label() const { return std::string(fft_kernel_name()) + " transform, " + filter_pass_name() + " passes"; }
+
+private:
+    FftKernel before_;
+};
+
 // Random sources and settings, in sequence so that field_im carries over: every picture and
-// both field matrices equal the plain transcription bit for bit.
+// both field matrices equal the plain transcription bit for bit, with every kernel and with the
+// gains multiplied in by the run or by the caller.
 TEST_F(FilterRun, EqualsThePlainTranscriptionBitForBit) {
-    OracleField oracle;
-    std::mt19937 rng(99);
-    const int settings[] = {0, 5, 50, 95, 100, 105, 150, 195, 200};
-    Surfaces s;
-    for (int round = 0; round < 12; ++round) {
-        SCOPED_TRACE(round);
-        if (round < 7) {
-            const auto bmp = sample_bmp(static_cast<Sample>(round));
-            s.source.LoadFromBmp(bmp.data(), bmp.size());
-        } else {
-            s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
+    for (FftKernel kernel : runnable_kernels())
+        for (bool by_caller : {false, true}) {
+            const KernelChoice choice(kernel);
+            SCOPED_TRACE(choice.label() + (by_caller ? ", gains by the caller" : ", gains in the run"));
+            clear_im();
+            OracleField oracle;
+            std::mt19937 rng(99);
+            const int settings[] = {0, 5, 50, 95, 100, 105, 150, 195, 200};
+            Surfaces s;
+            s.gains_by_caller = by_caller;
+            for (int round = 0; round < 12; ++round) {
+                SCOPED_TRACE(round);
+                if (round < 7) {
+                    const auto bmp = sample_bmp(static_cast<Sample>(round));
+                    s.source.LoadFromBmp(bmp.data(), bmp.size());
+                } else {
+                    s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
+                }
+                for (int k = 0; k < 12; ++k)
+                    s.positions[k] = settings[rng() % 9];
+                if (round == 3)
+                    s.positions.fill(0);
+                s.source.SetPixelFormat(TPixelFormat::pf24bit);
+                const OracleRun expected = oracle_run(blue_of(s.source), s.positions, oracle);
+                ASSERT_FALSE(expected.zero_maximum);
+                s.run();
+                EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
+                EXPECT_TRUE(bytes(s.output) == expected.output);
+                for (int i = 0; i < 256; ++i) {
+                    ASSERT_EQ(std::memcmp(field_re[i], oracle.re[i].data(), 256 * sizeof(double)), 0) << i;
+                    ASSERT_EQ(std::memcmp(field_im[i], oracle.im[i].data(), 256 * sizeof(double)), 0) << i;
+                }
+                for (int k = 0; k < 400; ++k)
+                    ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;
+            }
         }
-        for (int k = 0; k < 12; ++k)
-            s.positions[k] = settings[rng() % 9];
-        if (round == 3)
-            s.positions.fill(0);
-        s.source.SetPixelFormat(TPixelFormat::pf24bit);
-        const OracleRun expected = oracle_run(blue_of(s.source), s.positions, oracle);
-        ASSERT_FALSE(expected.zero_maximum);
-        s.run();
-        EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
-        EXPECT_TRUE(bytes(s.output) == expected.output);
-        for (int i = 0; i < 256; ++i) {
-            ASSERT_EQ(std::memcmp(field_re[i], oracle.re[i].data(), 256 * sizeof(double)), 0) << i;
-            ASSERT_EQ(std::memcmp(field_im[i], oracle.im[i].data(), 256 * sizeof(double)), 0) << i;
+}
+
+// Everything a run leaves behind, for comparing runs that stop with an error.
+struct RunState {
+    bool stopped = false;
+    MathError::Kind kind{};
+    std::vector<std::uint8_t> spectrum, output;
+    std::vector<double> re, im, profile;
+    std::vector<std::int32_t> plane;
+    long bitmaps = 0;
+};
+
+RunState state_after(bool stopped, MathError::Kind kind, const Surfaces& s) {
+    RunState st;
+    st.stopped = stopped;
+    st.kind = kind;
+    st.spectrum = bytes(s.spectrum);
+    st.output = bytes(s.output);
+    for (int i = 0; i < 256; ++i) {
+        st.re.insert(st.re.end(), field_re[i], field_re[i] + 256);
+        st.im.insert(st.im.end(), field_im[i], field_im[i] + 256);
+        st.plane.insert(st.plane.end(), blue_plane[i], blue_plane[i] + 256);
+    }
+    st.profile.assign(radial_profile, radial_profile + radial_bins);
+    st.bitmaps = TBitmap::Instances();
+    return st;
+}
+
+// The run one step at a time, each step with its own floating-point check, as the window's
+// description orders them: the reference for what a run that stops leaves behind.
+void run_step_by_step(Surfaces& s) {
+    s.source.SetPixelFormat(TPixelFormat::pf24bit);
+    s.source.SetSize(256, 256);
+    capture_blue(s.source, blue_plane);
+    fill_field(blue_plane, field_re);
+    clear_fp_flags();
+    fft2d_centred(&field_re, &field_im);
+    scale_by_bands(gains_from_positions(s.positions), field_re, field_im);
+    raise_fp_flags();
+    TBitmap work;
+    work.SetPixelFormat(TPixelFormat::pf24bit);
+    work.SetSize(256, 256);
+    draw_spectrum(work, *s.spectrum.Canvas());
+    draw_radial_profile(*s.spectrum.Canvas());
+    clear_fp_flags();
+    fft2d_centred(&field_re, &field_im);
+    raise_fp_flags();
+    normalise_field(field_re);
+    raise_fp_flags();
+    output_intensities(field_re, blue_plane);
+    raise_fp_flags();
+    output_pixels(blue_plane, work);
+    s.output.Canvas()->Draw(0, 0, work);
+}
+
+template <class Run>
+RunState run_and_record(Surfaces& s, Run run) {
+    try {
+        run(s);
+    } catch (const MathError& e) {
+        return state_after(true, e.kind(), s);
+    }
+    return state_after(false, {}, s);
+}
+
+// Values that no picture gives, put into the carried imaginary field: a run that meets them
+// stops with the error the steps one by one stop with, and leaves the pictures, the fields, the
+// plane and the profile exactly as they leave them.
+TEST_F(FilterRun, ARunThatStopsLeavesWhatTheStepsLeave) {
+    struct Case {
+        const char* name;
+        std::function<void()> inject;
+        int position;  // of every slider
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto everywhere = [](double v) {
+        for (int i = 0; i < 256; ++i)
+            for (int j = 0; j < 256; ++j)
+                field_im[i][j] = v;
+    };
+    const Case cases[] = {
+        {"quiet NaN in one element", [&] { field_im[3][5] = nan; }, 100},
+        {"infinity in one element", [&] { field_im[200][17] = inf; }, 100},
+        {"minus infinity at the centre", [&] { field_im[128][128] = -inf; }, 100},
+        {"minus infinity at the centre, every gain zero", [&] { field_im[128][128] = -inf; }, 200},
+        {"largest double everywhere", [&] { everywhere(std::numeric_limits<double>::max()); }, 100},
+        {"a mean too large for a colour", [&] { everywhere(1e17); }, 100},
+        {"a mean whose colours leave 32 bits", [&] { everywhere(3e6); }, 100},
+        {"every gain zero: no positive maximum", [&] { everywhere(0); }, 200},
+    };
+    for (FftKernel kernel : runnable_kernels()) {
+        const KernelChoice choice(kernel);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(choice.label() + ", " + c.name);
+            std::vector<RunState> states;
+            for (int way = 0; way < 2; ++way) {
+                clear_im();
+                Surfaces s;
+                s.fill([](int x, int y) { return (x * 3 + y * 5) % 256; });
+                s.positions.fill(c.position);
+                c.inject();
+                const KernelChoice steps_kernel(way == 0 ? FftKernel::Plain : kernel);
+                if (way == 0)
+                    states.push_back(run_and_record(s, run_step_by_step));
+                else
+                    states.push_back(run_and_record(s, [](Surfaces& x) { x.run(); }));
+            }
+            const RunState& want = states[0];
+            const RunState& got = states[1];
+            EXPECT_EQ(got.stopped, want.stopped);
+            if (want.stopped && got.stopped)
+                EXPECT_EQ(static_cast<int>(got.kind), static_cast<int>(want.kind));
+            EXPECT_TRUE(got.spectrum == want.spectrum) << "spectrum picture";
+            EXPECT_TRUE(got.output == want.output) << "output picture";
+            EXPECT_EQ(std::memcmp(got.re.data(), want.re.data(), got.re.size() * sizeof(double)), 0) << "field_re";
+            EXPECT_EQ(std::memcmp(got.im.data(), want.im.data(), got.im.size() * sizeof(double)), 0) << "field_im";
+            EXPECT_TRUE(got.plane == want.plane) << "blue_plane";
+            EXPECT_EQ(std::memcmp(got.profile.data(), want.profile.data(), got.profile.size() * sizeof(double)), 0)
+                << "radial_profile";
+            EXPECT_EQ(got.bitmaps, want.bitmaps);
         }
-        for (int k = 0; k < 400; ++k)
-            ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;
     }
 }
 

@@ -71,8 +71,13 @@ void put_spectrum_tile(const std::uint32_t (*tile)[edge], std::uint8_t* const* r
 
 Findings spectrum_portable(const SpectrumJob& job) {
     Findings findings;
-    alignas(16) double magnitudes[edge];
+    // Magnitudes of this row and of the one before, whose profile sums are added while this
+    // row's roots are computed.
+    alignas(16) double magnitudes[2][edge];
     alignas(16) std::uint32_t tile[8][edge];
+    double* profile = job.profile;
+    const std::uint16_t* previous_bins = nullptr;
+    const double* previous = nullptr;
     for (int i0 = 0; i0 < edge; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
             const int i = i0 + k;
@@ -80,6 +85,15 @@ Findings spectrum_portable(const SpectrumJob& job) {
             double* m = job.im[i];
             const std::int32_t* band = job.bands[i];
             std::uint32_t* words = tile[k];
+            double* mags = magnitudes[i & 1];
+            if (previous == nullptr) {
+                // The first row has none before it: a row of zeros stands in, and adding +0 to a
+                // profile that is still all +0 leaves it as it is.
+                for (int j = 0; j < edge; ++j)
+                    magnitudes[1][j] = 0;
+                previous = magnitudes[1];
+                previous_bins = job.bins;
+            }
             int j = 0;
 #ifdef VELD_SSE2_PASSES
             const __m128d limit = _mm_set1_pd(2147483648.0);
@@ -90,15 +104,17 @@ Findings spectrum_portable(const SpectrumJob& job) {
                 const __m128d b = _mm_mul_pd(f, _mm_loadu_pd(m + j));
                 const __m128d mag = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(a, a), _mm_mul_pd(b, b)));
                 const __m128d blue = _mm_mul_pd(mag, _mm_set1_pd(1000));
+                profile[previous_bins[j]] += previous[j];
+                profile[previous_bins[j + 1]] += previous[j + 1];
                 if (_mm_movemask_pd(_mm_cmplt_pd(blue, limit)) != 3) {
                     for (int l = 0; l < 2; ++l)
                         words[j + l] = spectrum_element_slowly(job.factors[band[j + l]], r + j + l,
-                                                               m + j + l, magnitudes + j + l, findings);
+                                                               m + j + l, mags + j + l, findings);
                     continue;
                 }
                 _mm_storeu_pd(r + j, a);
                 _mm_storeu_pd(m + j, b);
-                _mm_store_pd(magnitudes + j, mag);
+                _mm_store_pd(mags + j, mag);
                 const __m128i b8 = _mm_and_si128(_mm_cvttpd_epi32(blue), byte);
                 const __m128i g8 = _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(100))), byte);
                 const __m128i r8 = _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(10))), byte);
@@ -106,13 +122,16 @@ Findings spectrum_portable(const SpectrumJob& job) {
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(words + j), w);
             }
 #endif
-            for (; j < edge; ++j)
-                words[j] = spectrum_element_slowly(job.factors[band[j]], r + j, m + j, magnitudes + j,
-                                                   findings);
-            add_profile_row(magnitudes, job.bins + i * edge, job.profile);
+            for (; j < edge; ++j) {
+                profile[previous_bins[j]] += previous[j];
+                words[j] = spectrum_element_slowly(job.factors[band[j]], r + j, m + j, mags + j, findings);
+            }
+            previous = mags;
+            previous_bins = job.bins + i * edge;
         }
         put_spectrum_tile(tile, job.rows, i0);
     }
+    add_profile_row(previous, previous_bins, profile);
     return findings;
 }
 

@@ -306,14 +306,20 @@ class ImageSurface : public QWidget {
 public:
     explicit ImageSurface(TImage* owner) : owner_(owner) { setMouseTracking(true); }
 
-    // The picture changed: the shown image is rebuilt at the next paint.
+    // The picture changed: the shown image is rebuilt at the next paint. While it is stale a
+    // paint is already asked for (or the surface is not shown, and showing it paints), so a run
+    // of changes, such as the segments of a curve, asks once.
     void picture_changed() {
+        if (stale_ && requested_)
+            return;
         stale_ = true;
+        requested_ = true;
         update();
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        requested_ = false;
         if (owner_->picture_.Empty())
             return;
         if (stale_)
@@ -398,6 +404,7 @@ private:
     TImage* owner_;
     bool left_pressed_ = false;
     bool stale_ = true;
+    bool requested_ = false;  // update() was called and no paint has come since
     QImage shown_;
 };
 

@@ -238,9 +238,10 @@ TEST(OutputPass, EqualsTheStepsAndStopsWhereTheyStop) {
             }
             EXPECT_EQ(stopped, want_stop);
             EXPECT_TRUE(plane.rows_storage == want_plane.rows_storage) << "the levels written before the stop";
-            if (!want_stop)
+            if (!want_stop) {
                 for (int y = 0; y < 256; ++y)
                     ASSERT_EQ(std::memcmp(got_picture.ScanLine(y), want_picture.ScanLine(y), 768), 0) << y;
+            }
         }
     }
 }

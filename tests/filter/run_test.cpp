@@ -373,8 +373,9 @@ TEST_F(FilterRun, ARunThatStopsLeavesWhatTheStepsLeave) {
             const RunState& want = states[0];
             const RunState& got = states[1];
             EXPECT_EQ(got.stopped, want.stopped);
-            if (want.stopped && got.stopped)
+            if (want.stopped && got.stopped) {
                 EXPECT_EQ(static_cast<int>(got.kind), static_cast<int>(want.kind));
+            }
             EXPECT_TRUE(got.spectrum == want.spectrum) << "spectrum picture";
             EXPECT_TRUE(got.output == want.output) << "output picture";
             EXPECT_EQ(std::memcmp(got.re.data(), want.re.data(), got.re.size() * sizeof(double)), 0) << "field_re";

@@ -304,6 +304,62 @@ TEST_F(MatrixOperations, ScaleTouchesOnlyTheRegion)
     }
 }
 
+// Regions wide enough for the vector loops, with their remainders: the largest value and the
+// scaled elements are those of the plain element-by-element scan, wherever in a row the
+// largest element, the NaNs and the border lie.
+TEST(WideMatrixOperations, EqualThePlainScan)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        int rows, cols;
+        std::vector<std::pair<int, int>> nans;
+        int top_i, top_j;  // where the largest value goes
+    } cases[] = {
+        {"256 x 256, largest in the last element", 256, 256, {{0, 0}, {17, 255}}, 255, 255},
+        {"one row of 8", 1, 8, {{0, 3}}, 0, 7},
+        {"3 x 9: largest in the remainder", 3, 9, {{1, 8}}, 2, 8},
+        {"5 x 17: largest in a middle lane", 5, 17, {{4, 16}, {0, 5}}, 2, 5},
+        {"2 x 12: NaN where the largest was", 2, 12, {{1, 6}}, 1, 6},
+        {"3 x 16: NaN after the largest, in its lane", 3, 16, {{1, 2}}, 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::vector<double>> rows(c.rows + 1, std::vector<double>(c.cols + 3));
+        unsigned seed = 7;
+        for (auto& row : rows)
+            for (double& v : row) {
+                seed = seed * 1103515245u + 12345u;
+                v = static_cast<int>(seed >> 16 & 0x3FF) * 0.25 - 128.0;
+            }
+        rows[c.top_i][c.top_j] = 500.0;
+        for (auto [i, j] : c.nans)
+            rows[i][j] = nan;
+        for (auto& row : rows)  // outside the region: larger still, never counted
+            row[c.cols] = 1e6;
+        rows[c.rows][0] = 1e6;
+        std::vector<double*> pointers;
+        for (auto& row : rows)
+            pointers.push_back(row.data());
+
+        double plain = 0.0;
+        for (int i = 0; i < c.rows; ++i)
+            for (int j = 0; j < c.cols; ++j)
+                if (rows[i][j] >= plain)
+                    plain = rows[i][j];
+        EXPECT_EQ(max_of_matrix(c.rows, c.cols, pointers.data()), plain);
+
+        auto expected = rows;
+        for (int i = 0; i < c.rows; ++i)
+            for (int j = 0; j < c.cols; ++j)
+                expected[i][j] = 0.3 * expected[i][j];
+        RealMatrix m = pointers.data();
+        scale_matrix(0.3, c.rows, c.cols, &m);
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(std::memcmp(rows[i].data(), expected[i].data(), rows[i].size() * sizeof(double)), 0) << i;
+    }
+}
+
 TEST(TraceLine, WritesTheLineAsGiven)
 {
     testing::internal::CaptureStdout();

@@ -128,18 +128,8 @@ TEST_F(Window, SlidersAnswerKeysAndMouseLikeAScrollBar) {
 
     // Mouse: the lower arrow steps 5, a click in the track below the thumb 20.
     auto* bar = static_cast<QScrollBar*>(w);
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.orientation = Qt::Vertical;
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    opt.subControls = QStyle::SC_All;
-    const QRect add_line = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddLine, bar);
-    const QRect add_page = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddPage, bar);
+    const QRect add_line = scroll_part(bar, QStyle::SC_ScrollBarAddLine);
+    const QRect add_page = scroll_part(bar, QStyle::SC_ScrollBarAddPage);
     seen.clear();
     QTest::mouseClick(bar, Qt::LeftButton, {}, add_line.center());
     QTest::mouseClick(bar, Qt::LeftButton, {}, add_page.center());

@@ -113,20 +113,6 @@ private:
     std::function<void()> spectrum_before_, output_before_;
 };
 
-QRect scroll_part(QScrollBar* bar, QStyle::SubControl part) {
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = bar->sliderPosition();
-    opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    opt.subControls = QStyle::SC_All;
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
-}
-
 class Soak : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <cstdlib>
 
 #include "band.h"
@@ -64,4 +66,18 @@ std::array<int, 12> slider_positions(TForm1* form) {
     for (int k = 0; k < 12; ++k)
         p[k] = form->band_slider(k)->Position();
     return p;
+}
+
+QRect scroll_part(QScrollBar* bar, QStyle::SubControl part) {
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = bar->sliderPosition();
+    opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
 }

@@ -6,6 +6,11 @@
 #include <functional>
 #include <vector>
 
+#include <QRect>
+#include <QStyle>
+
+class QScrollBar;
+
 #include "form1.h"
 #include "samples.h"
 #include "working_state.h"
@@ -34,3 +39,7 @@ private:
 };
 
 std::array<int, 12> slider_positions(TForm1* form);
+
+// Where a part of a scroll bar (arrow, track above or below the thumb, thumb) lies, in the
+// bar's own coordinates, under the bar's style and position now.
+QRect scroll_part(QScrollBar* bar, QStyle::SubControl part);

@@ -121,6 +121,33 @@ struct Lanes {
 
     static inline int shifted(int t, int half) { return t < half ? t + half : t - half; }
 
+    // The four butterflies of a group of the stages of span 2h and 4h, in double_stage's order.
+    [[gnu::always_inline]] static inline void group_butterflies(V* x, V* y, const V* c, const V* s)
+    {
+        butterfly(x[0], y[0], x[1], y[1], c[0], s[0]);
+        butterfly(x[2], y[2], x[3], y[3], c[0], s[0]);
+        butterfly(x[0], y[0], x[2], y[2], c[1], s[1]);
+        butterfly(x[1], y[1], x[3], y[3], c[2], s[2]);
+    }
+
+    // The six rotations of group j of the stages of span 2h and 4h: c1 s1, c2 s2, c3 s3.
+    static inline void group_rotations(int n, int h, int j, const double* sines, V* c, V* s)
+    {
+        const int q = n / 4;
+        const int step1 = n / (2 * h);
+        const int step2 = n / (4 * h);
+        c[0] = Ops::set1(sines[j * step1 + q]);
+        s[0] = Ops::set1(sines[j * step1]);
+        c[1] = Ops::set1(sines[j * step2 + q]);
+        s[1] = Ops::set1(sines[j * step2]);
+        c[2] = Ops::set1(sines[(j + h) * step2 + q]);
+        s[2] = Ops::set1(sines[(j + h) * step2]);
+    }
+
+    // The columns pass. The first two stages are done as each group of four positions is
+    // gathered, and when the last two stages span the whole line (an even power of two), they
+    // are done as the line is scattered: two sweeps of the work area fewer, the same operations
+    // on the same operands.
     static void column_strips(const spectral_detail::CentredJob& job, double* work, int first,
                               int last)
     {
@@ -129,19 +156,68 @@ struct Lanes {
         double* wx = work;
         double* wy = work + n * lanes;
         const V inverse = Ops::set1(1.0 / n);
+        V c_first[3], s_first[3];
+        group_rotations(n, 1, 0, job.sine_table, c_first, s_first);
+        int last_h = 4;
+        while (4 * last_h < n)
+            last_h *= 4;
+        const bool fused_last = 4 * last_h == n;
         for (int strip = first; strip < last; ++strip) {
             const int c0 = strip * lanes;
             // The imaginary part is the line's x and the real part its y (conjugate transform).
-            for (int row = 0; row < n; ++row) {
-                const int p = job.bit_reversal[shifted(row, half)];
-                const double* from_im = job.im[row] + c0;
-                const double* from_re = job.re[row] + c0;
+            // Position p holds row shifted(bit_reversal[p]), the table being its own inverse.
+            for (int g = 0; g < n; g += 4) {
+                const double* from_im[4];
+                const double* from_re[4];
+                VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                    const int row = shifted(job.bit_reversal[g + t], half);
+                    from_im[t] = job.im[row] + c0;
+                    from_re[t] = job.re[row] + c0;
+                }
                 VELD_UNROLL for (int v = 0; v < per_position; ++v) {
-                    Ops::store(wx + p * lanes + v * width, Ops::loadu(from_im + v * width));
-                    Ops::store(wy + p * lanes + v * width, Ops::loadu(from_re + v * width));
+                    V x[4], y[4];
+                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                        x[t] = Ops::loadu(from_im[t] + v * width);
+                        y[t] = Ops::loadu(from_re[t] + v * width);
+                    }
+                    group_butterflies(x, y, c_first, s_first);
+                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                        Ops::store(wx + (g + t) * lanes + v * width, x[t]);
+                        Ops::store(wy + (g + t) * lanes + v * width, y[t]);
+                    }
                 }
             }
-            stages(n, job.sine_table, wx, wy);
+            int h = 4;
+            for (; h < last_h; h *= 4)
+                double_stage(n, h, job.sine_table, wx, wy);
+            if (fused_last) {
+                for (int j = 0; j < last_h; ++j) {
+                    V c[3], s[3];
+                    group_rotations(n, last_h, j, job.sine_table, c, s);
+                    double* to_im[4];
+                    double* to_re[4];
+                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                        const int row = shifted(j + t * last_h, half);
+                        to_im[t] = job.im[row] + c0;
+                        to_re[t] = job.re[row] + c0;
+                    }
+                    VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                        V x[4], y[4];
+                        VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                            x[t] = Ops::load(wx + (j + t * last_h) * lanes + v * width);
+                            y[t] = Ops::load(wy + (j + t * last_h) * lanes + v * width);
+                        }
+                        group_butterflies(x, y, c, s);
+                        VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                            Ops::storeu(to_im[t] + v * width, Ops::mul(x[t], inverse));
+                            Ops::storeu(to_re[t] + v * width, Ops::mul(y[t], inverse));
+                        }
+                    }
+                }
+                continue;
+            }
+            if (h < n)
+                single_stage(n, h, job.sine_table, wx, wy);
             for (int p = 0; p < n; ++p) {
                 const int row = shifted(p, half);
                 double* to_im = job.im[row] + c0;

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -99,24 +98,7 @@ void prepare(TScrollBar* bar, int position) {
 }
 
 // The thumb's rectangle in the bar's own coordinates, as the bar's style lays it out.
-QRect thumb_rect(QScrollBar* bar) {
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.subControls = QStyle::SC_All;
-    option.activeSubControls = QStyle::SC_None;
-    option.orientation = bar->orientation();
-    if (bar->orientation() == Qt::Horizontal)
-        option.state |= QStyle::State_Horizontal;
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    option.upsideDown = bar->invertedAppearance();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        bar);
-}
+QRect thumb_rect(QScrollBar* bar) { return scroll_part(bar, QStyle::SC_ScrollBarSlider); }
 
 }  // namespace
 

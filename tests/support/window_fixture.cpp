@@ -71,13 +71,17 @@ std::array<int, 12> slider_positions(TForm1* form) {
 QRect scroll_part(QScrollBar* bar, QStyle::SubControl part) {
     QStyleOptionSlider opt;
     opt.initFrom(bar);
+    opt.subControls = QStyle::SC_All;
+    opt.activeSubControls = QStyle::SC_None;
     opt.orientation = bar->orientation();
+    if (bar->orientation() == Qt::Horizontal)
+        opt.state |= QStyle::State_Horizontal;
+    opt.upsideDown = bar->invertedAppearance();
     opt.minimum = bar->minimum();
     opt.maximum = bar->maximum();
     opt.sliderPosition = bar->sliderPosition();
     opt.sliderValue = bar->value();
     opt.singleStep = bar->singleStep();
     opt.pageStep = bar->pageStep();
-    opt.subControls = QStyle::SC_All;
     return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
 }

@@ -16,6 +16,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "application.h"
 
@@ -338,15 +339,28 @@ protected:
             shown_ = QImage();
             return;
         }
-        shown_ = QImage(bmp.Width(), bmp.Height(), QImage::Format_RGB32);
+        // The image of the last conversion is reused when the size is unchanged.
+        if (shown_.width() != bmp.Width() || shown_.height() != bmp.Height() ||
+            shown_.format() != QImage::Format_RGB32)
+            shown_ = QImage(bmp.Width(), bmp.Height(), QImage::Format_RGB32);
         const auto& pal = bmp.Palette();
+        const int w = bmp.Width();
         for (int y = 0; y < bmp.Height(); ++y) {
             const std::uint8_t* in = bmp.ScanLine(y);
             auto* out = reinterpret_cast<QRgb*>(shown_.scanLine(y));
-            for (int x = 0; x < bmp.Width(); ++x) {
-                if (bmp.PixelFormat() == TPixelFormat::pf24bit) {
+            if (bmp.PixelFormat() == TPixelFormat::pf24bit) {
+                // Blue, green, red in memory order are the low three bytes of a 32-bit word
+                // read there; the last pixel of a row is read byte by byte, not past the row.
+                int x = 0;
+                for (; x + 1 < w; ++x) {
+                    std::uint32_t word;
+                    std::memcpy(&word, in + 3 * x, 4);
+                    out[x] = 0xFF000000u | (word & 0x00FFFFFFu);
+                }
+                for (; x < w; ++x)
                     out[x] = qRgb(in[3 * x + 2], in[3 * x + 1], in[3 * x]);
-                } else {
+            } else {
+                for (int x = 0; x < w; ++x) {
                     const std::uint32_t rgb = in[x] < pal.size() ? pal[in[x]] : 0;
                     out[x] = 0xFF000000u | rgb;
                 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QScrollBar>
 #include <QTest>
 #include <QWidget>
@@ -236,6 +237,76 @@ TEST_F(ImageRules, CanvasOfAnEmptyPictureHasTheControlSize) {
     EXPECT_EQ(image->Picture()->Bitmap()->Width(), 40);
     EXPECT_EQ(image->Picture()->Bitmap()->Height(), 30);
     EXPECT_EQ(image->Picture()->Bitmap()->PixelFormat(), TPixelFormat::pf24bit);
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// What the control shows, rendered through its own painting.
+bool shows_its_picture(TImage* image) {
+    const QImage shown = image->Widget()->grab().toImage();
+    TBitmap& b = *image->Picture()->Bitmap();
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            const std::uint8_t* p = b.ScanLine(y) + 3 * x;
+            if (shown.pixel(x, y) != qRgb(p[2], p[1], p[0])) {
+                ADD_FAILURE() << "pixel " << x << "," << y;
+                return false;
+            }
+        }
+    return true;
+}
+
+// The shown image is rebuilt from the picture after every change, a run of changes asks for a
+// paint once, and a change after a paint of the empty picture still asks for one.
+TEST_F(ImageRules, TheShownImageFollowsEveryChangeOfThePicture) {
+    auto* image = add<TImage>(form, 0, 0, 41, 30);  // odd width: the last pixel of a row too
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
+    PaintCounter counter;
+    image->Widget()->installEventFilter(&counter);
+    // An empty picture assigned: a change that paints nothing, the image staying stale.
+    const TPicture empty;
+    image->Picture()->Assign(&empty);
+    QApplication::processEvents();
+    ASSERT_TRUE(image->Picture()->Empty());
+    EXPECT_GE(counter.paints, 1);
+
+    TBitmap source;
+    source.SetPixelFormat(TPixelFormat::pf24bit);
+    source.SetSize(41, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int i = 0; i < 3 * 41; ++i)
+            source.ScanLine(y)[i] = static_cast<std::uint8_t>(y * 37 + i * 11);
+    counter.paints = 0;
+    image->Canvas()->Draw(0, 0, source);
+    QApplication::processEvents();
+    EXPECT_GE(counter.paints, 1) << "the first picture was not painted";
+    EXPECT_TRUE(shows_its_picture(image));
+
+    counter.paints = 0;
+    TCanvas* canvas = image->Canvas();
+    canvas->Pen()->SetColor(clRed);
+    canvas->MoveTo(0, 0);
+    for (int k = 1; k <= 20; ++k)
+        canvas->LineTo(2 * k, (k * 7) % 30);
+    QApplication::processEvents();
+    EXPECT_GE(counter.paints, 1) << "the curve was not painted";
+    EXPECT_TRUE(shows_its_picture(image));
+
+    counter.paints = 0;
+    canvas->Draw(0, 0, source);
+    QApplication::processEvents();
+    EXPECT_GE(counter.paints, 1) << "the picture drawn over the curve was not painted";
+    EXPECT_TRUE(shows_its_picture(image));
+    image->Widget()->removeEventFilter(&counter);
 }
 
 // CreateForm stores the form before the constructor body runs and clears it on failure.

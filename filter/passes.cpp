@@ -76,8 +76,12 @@ Findings spectrum_portable(const SpectrumJob& job) {
     alignas(16) double magnitudes[2][edge];
     alignas(16) std::uint32_t tile[8][edge];
     double* profile = job.profile;
-    const std::uint16_t* previous_bins = nullptr;
-    const double* previous = nullptr;
+    // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
+    // that is still all +0 leaves it as it is.
+    for (int j = 0; j < edge; ++j)
+        magnitudes[1][j] = 0;
+    const double* previous = magnitudes[1];
+    const std::uint16_t* previous_bins = job.bins;
     for (int i0 = 0; i0 < edge; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
             const int i = i0 + k;
@@ -86,14 +90,6 @@ Findings spectrum_portable(const SpectrumJob& job) {
             const std::int32_t* band = job.bands[i];
             std::uint32_t* words = tile[k];
             double* mags = magnitudes[i & 1];
-            if (previous == nullptr) {
-                // The first row has none before it: a row of zeros stands in, and adding +0 to a
-                // profile that is still all +0 leaves it as it is.
-                for (int j = 0; j < edge; ++j)
-                    magnitudes[1][j] = 0;
-                previous = magnitudes[1];
-                previous_bins = job.bins;
-            }
             int j = 0;
 #ifdef VELD_SSE2_PASSES
             const __m128d limit = _mm_set1_pd(2147483648.0);

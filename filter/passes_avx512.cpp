@@ -113,8 +113,12 @@ Findings spectrum_avx512(const SpectrumJob& job) {
     const __m256i byte = _mm256_set1_epi32(0xFF);
     const __m256i pick = colour_pick();
     double* profile = job.profile;
-    const std::uint16_t* previous_bins = nullptr;
-    const double* previous = nullptr;
+    // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
+    // that is still all +0 leaves it as it is.
+    for (int j = 0; j < edge; ++j)
+        magnitudes[1][j] = 0;
+    const double* previous = magnitudes[1];
+    const std::uint16_t* previous_bins = job.bins;
     for (int i0 = 0; i0 < edge; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
             const int i = i0 + k;
@@ -130,9 +134,8 @@ Findings spectrum_avx512(const SpectrumJob& job) {
                 const __m512d b = _mm512_mul_pd(f, _mm512_loadu_pd(m + j));
                 const __m512d mag = _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(a, a), _mm512_mul_pd(b, b)));
                 const __m512d blue = _mm512_mul_pd(mag, _mm512_set1_pd(1000));
-                if (previous)
-                    for (int l = 0; l < 8; ++l)
-                        profile[previous_bins[j + l]] += previous[j + l];
+                for (int l = 0; l < 8; ++l)
+                    profile[previous_bins[j + l]] += previous[j + l];
                 if (_mm512_cmp_pd_mask(blue, limit, _CMP_LT_OQ) != 0xFF) {
                     for (int l = 0; l < 8; ++l)
                         words[j + l] = spectrum_element_slowly(job.factors[band[j + l]], r + j + l,

@@ -1,7 +1,9 @@
 #include "fft.h"
 
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -180,6 +182,26 @@ FftKernel& selected_kernel()
     return kernel;
 }
 
+// The lanes' work area: a block of doubles on a 64-byte boundary, kept between calls and grown
+// only when the edge length grows, so that a transform allocates nothing once it has run.
+double* work_area(std::size_t doubles)
+{
+    static struct Area {
+        double* block = nullptr;
+        std::size_t capacity = 0;
+        ~Area() { std::free(block); }
+    } area;
+    if (doubles > area.capacity) {
+        void* grown = std::aligned_alloc(64, doubles * sizeof(double));
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        std::free(area.block);
+        area.block = static_cast<double*>(grown);
+        area.capacity = doubles;
+    }
+    return area.block;
+}
+
 }  // namespace
 
 bool fft_kernel_supported(FftKernel kernel)
@@ -213,16 +235,6 @@ FftKernel fft_kernel()
     return selected_kernel();
 }
 
-bool set_fft_threads(int count)
-{
-    return spectral_detail::set_strip_threads(count);
-}
-
-int fft_threads()
-{
-    return spectral_detail::strip_threads();
-}
-
 const char* fft_kernel_name()
 {
     const KernelEntry* entry = lane_entry(selected_kernel());
@@ -231,7 +243,13 @@ const char* fft_kernel_name()
 
 int fft2d_centred(RealMatrix* re, RealMatrix* im)
 {
-    const int n = image_size;
+    return spectral_testing::fft2d_centred_of_edge(image_size, re, im);
+}
+
+namespace spectral_testing {
+
+int fft2d_centred_of_edge(int n, RealMatrix* re, RealMatrix* im)
+{
     if (!is_transform_length(n))
         throw std::invalid_argument("edge length " + std::to_string(n) +
                                     " is not a power of two of at least 4");
@@ -245,6 +263,11 @@ int fft2d_centred(RealMatrix* re, RealMatrix* im)
         return 0;
     }
     const spectral_detail::CentredJob job{n, bit_reversal, sine_table, *re, *im};
-    spectral_detail::run_strip_passes(entry->columns, entry->rows, job);
+    const int strips = n / spectral_detail::strip_lanes;
+    double* work = work_area(2 * static_cast<std::size_t>(n) * spectral_detail::strip_lanes);
+    entry->columns(job, work, 0, strips);
+    entry->rows(job, work, 0, strips);
     return 0;
 }
+
+}  // namespace spectral_testing

@@ -29,8 +29,8 @@
 //
 // Kernels. fft2d_centred runs one of several kernels that give identical bits: the plain
 // routine, or lanes of independent lines side by side in SSE2, AVX2 or AVX-512 registers. The
-// default is the widest one that the processor supports; tests force each in turn. Fields
-// narrower than 16 always take the plain routine, which runs on the calling thread alone.
+// default is the widest one that the processor supports; the tests and the benchmark force each
+// in turn. Fields narrower than 16 always take the plain routine.
 
 #include <cstdint>
 
@@ -43,6 +43,7 @@ int fft2d_centred(RealMatrix* re, RealMatrix* im);
 
 enum class FftKernel { Plain, Sse2, Avx2, Avx512 };
 
+// Kernel choice, for the tests and the benchmark; the program keeps the default.
 // Whether this build and this processor can run the kernel.
 bool fft_kernel_supported(FftKernel kernel);
 // Selects the kernel of later fft2d_centred calls; false (and no change) if unsupported.
@@ -51,9 +52,9 @@ FftKernel fft_kernel();
 // "plain", "sse2", "avx2" or "avx512": the kernel now selected.
 const char* fft_kernel_name();
 
-// Threads that share the lanes' strips: 1 (the calling thread, the default) or 2 (with one
-// helper, started at the first shared call and asleep between calls). The bits are the same
-// either way; a helper pays only where waking a sleeping thread is fast and the second core is
-// idle. False, and no change, for other counts.
-bool set_fft_threads(int count);
-int fft_threads();
+// Test seam, not for program code: the same transform at edge length n instead of image_size,
+// for the tests that hold it to a direct transform on small fields. The tables must have been
+// built for n and shift_scratch, line_re and line_im sized for it.
+namespace spectral_testing {
+int fft2d_centred_of_edge(int n, RealMatrix* re, RealMatrix* im);
+}

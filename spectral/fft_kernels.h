@@ -34,21 +34,6 @@ struct CentredJob {
 // Strips [first, last) of n / strip_lanes, along columns (first pass) or rows (second pass).
 using StripPass = void (*)(const CentredJob& job, double* work, int first, int last);
 
-// Runs the columns pass and then the rows pass over all n / strip_lanes strips, on the calling
-// thread alone or shared with one helper thread (strip_team.cpp). The strips are independent
-// and each is computed the same way wherever it runs, so the bits do not depend on the sharing.
-// Floating-point flags raised by the helper are raised again on the calling thread. The work
-// areas are supplied here (allocated at the first call of an edge length).
-void run_strip_passes(StripPass columns, StripPass rows, const CentredJob& job);
-// 1: calling thread only; 2: calling thread and one helper. False for any other count.
-bool set_strip_threads(int count);
-int strip_threads();
-// For tests of the sharing: with a head start the calling thread waits (up to two seconds)
-// until the helper has taken a strip before it takes any itself, so that both threads take
-// part in every shared call. helper_tasks() counts the strips the helper has computed.
-void set_helper_head_start(bool on);
-long helper_tasks();
-
 void column_strips_sse2(const CentredJob& job, double* work, int first, int last);
 void row_strips_sse2(const CentredJob& job, double* work, int first, int last);
 void column_strips_avx2(const CentredJob& job, double* work, int first, int last);

@@ -2,8 +2,6 @@
 
 #include <cfenv>
 
-std::int32_t image_size = 256;
-
 namespace {
 
 const char* math_error_text(MathError::Kind kind)
@@ -18,8 +16,6 @@ const char* math_error_text(MathError::Kind kind)
     }
     return "浮動小数点数の無効な演算";
 }
-
-// 2^63 as a double; every double in [-2^63, 2^63) truncates to a representable int64.
 
 }  // namespace
 

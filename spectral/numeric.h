@@ -6,7 +6,7 @@
 #include <string>
 
 // Edge length of every square buffer and of every picture the program computes.
-extern std::int32_t image_size;
+inline constexpr std::int32_t image_size = 256;
 
 // A floating-point error of a numeric step: division by zero, an invalid operation or an
 // overflow. Raised instead of letting an infinity or a NaN reach a picture.

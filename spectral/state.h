@@ -1,6 +1,6 @@
 #pragma once
-// The working state of the spectral engine: program-wide buffers, allocated once at start-up
-// and never released.
+// The working state of the spectral engine: program-wide buffers. The window allocates them once
+// at start-up and keeps them until the process ends (working_state.h starts and releases them).
 
 #include "buffers.h"
 

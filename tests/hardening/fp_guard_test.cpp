@@ -3,9 +3,8 @@
 // run, started by a key press on a slider, must end in the error box of that arithmetic error
 // with the spectrum and output pictures as they were, never with garbage drawn.
 //
-// Every transform kernel the processor runs and both thread counts go through every case: a
-// kernel that skipped a multiplication or lost a flag raised on the helper thread would let an
-// infinity or a NaN through to the pictures.
+// Every transform kernel the processor runs goes through every case: a kernel that skipped a
+// multiplication or lost a flag would let an infinity or a NaN through to the pictures.
 
 #include <gtest/gtest.h>
 
@@ -64,37 +63,24 @@ const Injection injections[] = {
     {"a mean too large for a colour", [] { fill_field_im(1e17); }, {Kind::InvalidOp}},
 };
 
-struct Engine {
-    FftKernel kernel;
-    int threads;
-};
-
-std::string engine_name(const Engine& e) {
-    set_fft_kernel(e.kernel);
-    return std::string(fft_kernel_name()) + ", " + std::to_string(e.threads) + " thread(s)";
-}
-
-std::vector<Engine> supported_engines() {
-    std::vector<Engine> engines;
+std::vector<FftKernel> supported_kernels() {
+    std::vector<FftKernel> kernels;
     for (FftKernel k : {FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2, FftKernel::Avx512})
         if (fft_kernel_supported(k))
-            for (int threads : {1, 2})
-                engines.push_back({k, threads});
-    return engines;
+            kernels.push_back(k);
+    return kernels;
 }
 
 class FloatingPointGuard : public ::testing::Test {
 protected:
     void SetUp() override {
         kernel_before = fft_kernel();
-        threads_before = fft_threads();
         open_window();
         recorded_messages().clear();
     }
     void TearDown() override {
         close_window();
         set_fft_kernel(kernel_before);
-        set_fft_threads(threads_before);
     }
     // One user key press on a slider whose position then really changes.
     static void press(TScrollBar* slider, Qt::Key key) {
@@ -103,17 +89,15 @@ protected:
     }
 
     FftKernel kernel_before{};
-    int threads_before = 1;
 };
 
 TEST_F(FloatingPointGuard, AnInjectedErrorIsShownAndNothingIsDrawn) {
-    const std::vector<Engine> engines = supported_engines();
-    ASSERT_GE(engines.size(), 2u);
+    const std::vector<FftKernel> kernels = supported_kernels();
+    ASSERT_GE(kernels.size(), 2u);
     TScrollBar* slider = Form1->ScrollBar5;
-    for (const Engine& engine : engines) {
-        SCOPED_TRACE(engine_name(engine));
-        ASSERT_TRUE(set_fft_kernel(engine.kernel));
-        ASSERT_TRUE(set_fft_threads(engine.threads));
+    for (const FftKernel kernel : kernels) {
+        ASSERT_TRUE(set_fft_kernel(kernel));
+        SCOPED_TRACE(fft_kernel_name());
         for (const Injection& c : injections) {
             SCOPED_TRACE(c.name);
             fill_field_im(0.0);

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "fft.h"
-#include "fft_kernels.h"
 #include "oracle.h"
 #include "support.h"
 
@@ -80,34 +79,20 @@ std::string first_difference(const TestMatrix& got, const TestMatrix& want)
     return "none";
 }
 
-struct KernelSetting {
-    FftKernel kernel;
-    int threads;
-};
-
-class Kernel : public testing::TestWithParam<KernelSetting> {
+class Kernel : public testing::TestWithParam<FftKernel> {
 protected:
     void SetUp() override
     {
         previous_ = fft_kernel();
-        previous_threads_ = fft_threads();
-        const FftKernel kernel = GetParam().kernel;
+        const FftKernel kernel = GetParam();
         if (!fft_kernel_supported(kernel)) {
             EXPECT_FALSE(set_fft_kernel(kernel));
             EXPECT_EQ(fft_kernel(), previous_) << "an unsupported kernel was selected";
             GTEST_SKIP() << kernel_label(kernel) << " is not supported here";
         }
         ASSERT_TRUE(set_fft_kernel(kernel));
-        ASSERT_TRUE(set_fft_threads(GetParam().threads));
-        // Shared calls really are shared: the helper takes part in each one.
-        spectral_detail::set_helper_head_start(GetParam().threads == 2);
     }
-    void TearDown() override
-    {
-        spectral_detail::set_helper_head_start(false);
-        set_fft_kernel(previous_);
-        set_fft_threads(previous_threads_);
-    }
+    void TearDown() override { set_fft_kernel(previous_); }
 
     // Runs the selected kernel and the oracle on the same field; true if every bit agrees and
     // the floating-point flags raised are the same.
@@ -126,17 +111,10 @@ protected:
 
         RealMatrix r = re.get();
         RealMatrix m = im.get();
-        const long helper_before = spectral_detail::helper_tasks();
         std::feclearexcept(FE_ALL_EXCEPT);
-        EXPECT_EQ(fft2d_centred(&r, &m), 0);
+        EXPECT_EQ(engine.transform(&r, &m), 0);
         const int got_flags = std::fetestexcept(FE_ALL_EXCEPT);
         std::feclearexcept(FE_ALL_EXCEPT);
-        const bool shared = GetParam().threads == 2 && GetParam().kernel != FftKernel::Plain &&
-                            n >= 16;
-        if (shared)
-            EXPECT_GT(spectral_detail::helper_tasks(), helper_before) << "the helper took no strip";
-        else
-            EXPECT_EQ(spectral_detail::helper_tasks(), helper_before);
 
         EXPECT_TRUE(same_bits(re, want_re)) << "real part, first difference "
                                             << first_difference(re, want_re);
@@ -146,14 +124,12 @@ protected:
     }
 
     FftKernel previous_ = FftKernel::Plain;
-    int previous_threads_ = 1;
 };
 
 TEST_P(Kernel, SelectionIsReported)
 {
-    EXPECT_EQ(fft_kernel(), GetParam().kernel);
-    EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam().kernel));
-    EXPECT_EQ(fft_threads(), GetParam().threads);
+    EXPECT_EQ(fft_kernel(), GetParam());
+    EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam()));
 }
 
 TEST_P(Kernel, MatchesTheOracleOnRandomFields)
@@ -198,7 +174,7 @@ TEST_P(Kernel, MatchesTheOracleOnSignedZeros)
                              want_re.get(), want_im.get());
         RealMatrix r = re.get();
         RealMatrix m = im.get();
-        fft2d_centred(&r, &m);
+        engine.transform(&r, &m);
         EXPECT_TRUE(same_bits(re, want_re)) << first_difference(re, want_re);
         EXPECT_TRUE(same_bits(im, want_im)) << first_difference(im, want_im);
     }
@@ -223,8 +199,8 @@ TEST_P(Kernel, TwoCallsMirrorTheField)
     const TestMatrix re0 = re, im0 = im;
     RealMatrix r = re.get();
     RealMatrix m = im.get();
-    fft2d_centred(&r, &m);
-    fft2d_centred(&r, &m);
+    engine.transform(&r, &m);
+    engine.transform(&r, &m);
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
             ASSERT_NEAR(re.at(i, j), re0.at((n - i) % n, (n - j) % n) / 65536.0, 1e-17);
@@ -232,57 +208,17 @@ TEST_P(Kernel, TwoCallsMirrorTheField)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllKernels, Kernel,
-    testing::Values(KernelSetting{FftKernel::Plain, 1}, KernelSetting{FftKernel::Sse2, 1},
-                    KernelSetting{FftKernel::Sse2, 2}, KernelSetting{FftKernel::Avx2, 1},
-                    KernelSetting{FftKernel::Avx2, 2}, KernelSetting{FftKernel::Avx512, 1},
-                    KernelSetting{FftKernel::Avx512, 2}),
-    [](const testing::TestParamInfo<KernelSetting>& info) {
-        return std::string(kernel_label(info.param.kernel)) + "_threads" +
-               std::to_string(info.param.threads);
-    });
+INSTANTIATE_TEST_SUITE_P(AllKernels, Kernel,
+                         testing::Values(FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2,
+                                         FftKernel::Avx512),
+                         [](const testing::TestParamInfo<FftKernel>& info) {
+                             return std::string(kernel_label(info.param));
+                         });
 
 TEST(KernelChoice, PlainIsAlwaysThere)
 {
     EXPECT_TRUE(fft_kernel_supported(FftKernel::Plain));
     EXPECT_TRUE(fft_kernel_supported(fft_kernel())) << "the default kernel cannot run here";
-}
-
-TEST(KernelChoice, OnlyOneOrTwoThreads)
-{
-    const int before = fft_threads();
-    for (const int count : {0, -1, 3, 64}) {
-        SCOPED_TRACE(count);
-        EXPECT_FALSE(set_fft_threads(count));
-        EXPECT_EQ(fft_threads(), before);
-    }
-}
-
-// Many calls in a row with the helper: a helper that woke late for one call must never touch
-// the next, and every call must still give the oracle's bits.
-TEST(KernelChoice, SharedCallsInARowStayExact)
-{
-    const int previous_threads = fft_threads();
-    ASSERT_TRUE(set_fft_threads(2));
-    // No head start: the helper wakes when it wakes and joins whatever is left of a call.
-    const int n = 64;
-    EngineState engine(n);
-    std::mt19937_64 rng(77);
-    for (int call = 0; call < 200; ++call) {
-        SCOPED_TRACE(call);
-        TestMatrix re(n), im(n);
-        fill_uniform(re, rng, -1.0, 1.0);
-        fill_uniform(im, rng, -1.0, 1.0);
-        TestMatrix want_re = re, want_im = im;
-        oracle_fft2d_centred(n, engine.bit_reversal_table(), engine.sine_table_entries(),
-                             want_re.get(), want_im.get());
-        RealMatrix r = re.get();
-        RealMatrix m = im.get();
-        fft2d_centred(&r, &m);
-        ASSERT_TRUE(same_bits(re, want_re) && same_bits(im, want_im));
-    }
-    set_fft_threads(previous_threads);
 }
 
 }  // namespace

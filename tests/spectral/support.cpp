@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "fft.h"
 #include "numeric.h"
 #include "state.h"
 #include "tables.h"
@@ -63,7 +64,7 @@ std::vector<std::int32_t> built_bit_reversal(int n)
 }
 
 EngineState::EngineState(int n)
-    : previous_size_(image_size),
+    : n_(n),
       previous_scratch_(shift_scratch),
       previous_line_re_(line_re),
       previous_line_im_(line_im),
@@ -75,7 +76,6 @@ EngineState::EngineState(int n)
       bit_reversal_(built_bit_reversal(n)),
       sine_(built_sine_table(n))
 {
-    image_size = n;
     shift_scratch = scratch_.get();
     line_re = line_re_.data();
     line_im = line_im_.data();
@@ -85,12 +85,16 @@ EngineState::EngineState(int n)
 
 EngineState::~EngineState()
 {
-    image_size = previous_size_;
     shift_scratch = previous_scratch_;
     line_re = previous_line_re_;
     line_im = previous_line_im_;
     bit_reversal = previous_bit_reversal_;
     sine_table = previous_sine_;
+}
+
+int EngineState::transform(RealMatrix* re, RealMatrix* im) const
+{
+    return spectral_testing::fft2d_centred_of_edge(n_, re, im);
 }
 
 void fill_uniform(TestMatrix& m, std::mt19937_64& rng, double low, double high)

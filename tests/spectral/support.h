@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "buffers.h"
+
 // An n x n matrix in the two-level layout of RealMatrix, every row its own allocation.
 class TestMatrix {
 public:
@@ -28,8 +30,8 @@ private:
     std::vector<double*> pointers_;
 };
 
-// Points image_size and the globals of state.h at test-owned buffers and tables built for n;
-// restores the previous values when it goes.
+// Points the globals of state.h at test-owned buffers and tables built for n, and transforms
+// at that edge length; restores the previous globals when it goes.
 class EngineState {
 public:
     explicit EngineState(int n);
@@ -38,10 +40,12 @@ public:
     EngineState& operator=(const EngineState&) = delete;
 
     const std::int32_t* bit_reversal_table() const { return bit_reversal_.data(); }
+    // fft2d_centred at this edge length.
+    int transform(RealMatrix* re, RealMatrix* im) const;
     const double* sine_table_entries() const { return sine_.data(); }
 
 private:
-    std::int32_t previous_size_;
+    int n_;
     double** previous_scratch_;
     double* previous_line_re_;
     double* previous_line_im_;

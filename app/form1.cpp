@@ -1,14 +1,7 @@
 #include "form1.h"
 
-#include <string>
-
 #include "band.h"
-#include "buffers.h"
-#include "exceptions.h"
-#include "numeric.h"
-#include "run.h"
-#include "state.h"
-#include "tables.h"
+#include "engine.h"
 #include "working_state.h"
 
 TForm1* Form1 = nullptr;
@@ -20,15 +13,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     bind_handlers();
     SetLeft(centre_position(Screen->Width(), Width()));
     SetTop(centre_position(Screen->Height(), Height()));
-    allocate_working_state();
-    Image1->Picture()->Assign(Image4->Picture());
-    startup_computations();
-}
-
-void startup_computations() {
-    build_sine_table(image_size, &sine_table);
-    build_bit_reversal(image_size, &bit_reversal);
-    build_band_map();
+    start_engine();
+    Image1->Picture()->Assign(sample_holder(Sample::Wave)->Picture());
     run_filter();
 }
 
@@ -39,27 +25,24 @@ TScrollBar* TForm1::band_slider(int band) const {
     return sliders[band];
 }
 
-namespace {
-
-SliderPositions slider_positions() {
-    SliderPositions positions{};
-    for (int k = 0; k < band_count; ++k)
-        positions[k] = Form1->band_slider(k)->Position();
-    return positions;
+TRadioButton* TForm1::sample_radio(Sample sample) const {
+    TRadioButton* const radios[sample_count] = {RadioButton1, RadioButton4, RadioButton6,
+                                                RadioButton5, RadioButton7, RadioButton8,
+                                                RadioButton9};
+    return radios[static_cast<int>(sample)];
 }
 
-}  // namespace
-
-void apply_band_gains() {
-    scale_by_bands(gains_from_positions(slider_positions()), field_re, field_im);
+TImage* TForm1::sample_holder(Sample sample) const {
+    TImage* const holders[sample_count] = {Image4, Image5, Image6, Image7,
+                                           Image8, Image9, Image10};
+    return holders[static_cast<int>(sample)];
 }
 
 void run_filter() {
-    FilterSurfaces surfaces;
-    surfaces.source = Form1->Image1->Picture()->Bitmap();
-    // The gains of the sliders' positions, multiplied in by the run as apply_band_gains would.
-    surfaces.band_gains = [] { return gains_from_positions(slider_positions()); };
-    surfaces.spectrum_canvas = [] { return Form1->Image2->Canvas(); };
-    surfaces.output_canvas = [] { return Form1->Image3->Canvas(); };
-    filter_run(surfaces);
+    SliderPositions positions{};
+    for (int k = 0; k < band_count; ++k)
+        positions[k] = Form1->band_slider(k)->Position();
+    TBitmap& source = *Form1->Image1->Picture()->Bitmap();
+    compute_pictures(source, gains_from_positions(positions),
+                     {*Form1->Image2->Canvas(), *Form1->Image3->Canvas()});
 }

@@ -1,10 +1,9 @@
 #pragma once
 // The main window.
 
-#include <array>
-
 #include "application.h"
 #include "controls.h"
+#include "samples.h"
 
 class TForm1 : public TForm {
 public:
@@ -98,13 +97,17 @@ public:
 
     // The slider of band b (0 ... 11): ScrollBar1 ... ScrollBar12.
     TScrollBar* band_slider(int band) const;
+    // The radio button that chooses a sample, and the hidden holder of its picture (Image4 ...
+    // Image10 in the order of the samples).
+    TRadioButton* sample_radio(Sample sample) const;
+    TImage* sample_holder(Sample sample) const;
 
 private:
     void load_layout();
     void bind_handlers();
-    void set_group(TScrollBar* first, TScrollBar* second, TScrollBar* third, TScrollBar* fourth,
-                   int position);
-    void choose_sample(TImage* holder);
+    // Sets the four sliders of the group whose first band is first_band to the gain.
+    void set_group(int first_band, int gain);
+    void choose_sample(Sample sample);
 };
 
 extern TForm1* Form1;
@@ -121,9 +124,6 @@ int centre_position(int screen_size, int window_size);
 // The closing message of the window.
 extern const char* const closing_message;
 
-// One filter run over the window: Image1 in, Image2 and Image3 out, gains from the sliders.
+// One filter run over the window: reads Image1's picture and the twelve slider positions once,
+// and hands them to the engine's run, which draws into Image2 and Image3.
 void run_filter();
-// Scales field_re and field_im by the gains of the twelve sliders, read once.
-void apply_band_gains();
-// The start-up computations: sine table, bit-reversal table, band map, first run.
-void startup_computations();

@@ -1,10 +1,12 @@
 // The stored layout of the main window, as data, and its loading. Loading sets every property
 // first; handlers are bound afterwards, so loading runs none of them.
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <variant>
 
+#include "band.h"
 #include "form1.h"
 #include "samples.h"
 
@@ -23,14 +25,11 @@ struct ControlRow {
     bool visible = true;
     int tab_order = 0;
     bool checked = false;  // radio buttons
-    int sample = -1;       // hidden holders: the sample picture they hold
+    std::optional<Sample> sample;  // hidden holders: the sample picture they hold
 };
 
-constexpr int no_sample = -1;
-
-// Every slider: vertical, 0 (top) ... 200 (bottom), starting at 100, steps of 5 and 20.
+// Every slider is vertical; its range, start and steps are the band model's (band.h).
 constexpr int slider_top = 56, slider_width = 17, slider_height = 97;
-constexpr int slider_max = 200, slider_start = 100, slider_small = 5, slider_large = 20;
 constexpr int preset_top = 24, preset_width = 25, preset_height = 17;
 constexpr int group_top = 312, group_height = 169;
 constexpr int holder_width = 73, holder_height = 57;
@@ -73,13 +72,13 @@ const ControlRow layout[] = {
     {"Button7", &TForm1::Button7, "GroupBox2", 16, preset_top, preset_width, preset_height, "0", true, 6},
     {"Button8", &TForm1::Button8, "GroupBox3", 16, preset_top, preset_width, preset_height, "0", true, 6},
     {"Button9", &TForm1::Button9, "GroupBox1", 24, preset_top, preset_width, preset_height, "0", true, 6},
-    {"Image4", &TForm1::Image4, "Panel1", 216, 328, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Wave)},
-    {"Image5", &TForm1::Image5, "Panel1", 224, 336, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Steps)},
-    {"Image6", &TForm1::Image6, "Panel1", 232, 344, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Circles1)},
-    {"Image7", &TForm1::Image7, "Panel1", 240, 352, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Circles2)},
-    {"Image8", &TForm1::Image8, "Panel1", 248, 360, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Jupiter)},
-    {"Image9", &TForm1::Image9, "Panel1", 256, 368, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Saturn)},
-    {"Image10", &TForm1::Image10, "Panel1", 264, 376, holder_width, holder_height, "", false, 0, false, static_cast<int>(Sample::Moon)},
+    {"Image4", &TForm1::Image4, "Panel1", 216, 328, holder_width, holder_height, "", false, 0, false, Sample::Wave},
+    {"Image5", &TForm1::Image5, "Panel1", 224, 336, holder_width, holder_height, "", false, 0, false, Sample::Steps},
+    {"Image6", &TForm1::Image6, "Panel1", 232, 344, holder_width, holder_height, "", false, 0, false, Sample::Circles1},
+    {"Image7", &TForm1::Image7, "Panel1", 240, 352, holder_width, holder_height, "", false, 0, false, Sample::Circles2},
+    {"Image8", &TForm1::Image8, "Panel1", 248, 360, holder_width, holder_height, "", false, 0, false, Sample::Jupiter},
+    {"Image9", &TForm1::Image9, "Panel1", 256, 368, holder_width, holder_height, "", false, 0, false, Sample::Saturn},
+    {"Image10", &TForm1::Image10, "Panel1", 264, 376, holder_width, holder_height, "", false, 0, false, Sample::Moon},
     {"Label2", &TForm1::Label2, "Panel1", 96, 16, 86, 12, "オリジナル画像　"},
     {"Label3", &TForm1::Label3, "Panel1", 376, 16, 76, 12, "周波数画像　　"},
     {"Label4", &TForm1::Label4, "Panel1", 648, 16, 56, 12, "出力画像　"},
@@ -100,9 +99,9 @@ void apply_kind(T&, const ControlRow&) {}
 
 void apply_kind(TScrollBar& bar, const ControlRow&) {
     bar.SetKind(TScrollBarKind::sbVertical);
-    bar.SetRange(0, slider_max);
-    bar.SetSmallChange(slider_small);
-    bar.SetLargeChange(slider_large);
+    bar.SetRange(slider_min, slider_max);
+    bar.SetSmallChange(slider_small_change);
+    bar.SetLargeChange(slider_large_change);
     bar.SetPageSize(0);
     bar.SetPosition(slider_start);  // no handler is bound yet
 }
@@ -113,9 +112,9 @@ void apply_kind(TRadioButton& radio, const ControlRow& row) {
 }
 
 void apply_kind(TImage& image, const ControlRow& row) {
-    if (row.sample == no_sample)
+    if (!row.sample)
         return;
-    const auto bmp = sample_bmp(static_cast<Sample>(row.sample));
+    const auto bmp = sample_bmp(*row.sample);
     image.Picture()->Bitmap()->LoadFromBmp(bmp.data(), bmp.size());
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// One complete filter run, from the source picture to the spectrum and output pictures.
+// The engine's run: a source picture and twelve band gains in, the spectrum picture with its
+// radial profile and the grey output picture out. Everything it needs is handed to it; it never
+// looks at a window. The window (run_filter), veld-render and the benchmark all call it.
 //
-// The run reads the blue byte of every source pixel, takes the centred spectrum, scales it by
+// One run reads the blue byte of every source pixel, takes the centred spectrum, scales it by
 // the band gains, draws the spectrum with its radial profile, transforms it back with the same
 // forward routine, normalises by the largest value and writes the grey output picture.
 //
@@ -9,9 +11,11 @@
 // [(-k1) mod N][(-k2) mod N]; reading the output with both indices reversed (255 - x, 255 - y)
 // then shows source pixel ((x + 1) mod N, (y + 1) mod N) at output pixel (x, y): the output is
 // the filtered source moved one pixel up and one pixel to the left.
-
-#include <array>
-#include <functional>
+//
+// The run works on the engine's working state (working_state.h), which must be started: it
+// fills field_re from the source, takes field_im as the previous run left it (zero after a
+// start), and leaves blue_plane holding the output levels, field_re the normalised field and
+// radial_profile the profile drawn.
 
 #include "band.h"
 #include "buffers.h"
@@ -24,42 +28,50 @@ inline constexpr int radial_bins = 400;
 // Summed magnitude by whole-pixel distance from (127.5, 127.5), of the last spectrum drawn.
 extern double radial_profile[radial_bins];
 
-// What a run works on. The source bitmap is converted in place to 24 bits and 256 x 256.
-struct FilterSurfaces {
-    TBitmap* source = nullptr;
-    // The gains, one of two ways: band_gains, when set, gives the gains that the run multiplies
-    // in itself, in the same pass as the spectrum picture; otherwise apply_gains is called to
-    // scale field_re and field_im as a step of its own (a caller that looks at the field on
-    // either side of the gains).
-    std::function<BandGains()> band_gains;
-    std::function<void()> apply_gains;
-    std::function<TCanvas*()> spectrum_canvas;
-    std::function<TCanvas*()> output_canvas;
+// Where a run draws: the spectrum picture and its curve at (0, 0) on one canvas, the output
+// picture at (0, 0) on the other.
+struct PictureTargets {
+    TCanvas& spectrum;
+    TCanvas& output;
 };
 
-// Runs the whole pipeline. A filtered spectrum with no positive value after the back-transform
-// raises MathError(ZeroDivide) at the normalisation, after the spectrum was drawn and before the
-// output is touched; any other invalid operation, division by zero or overflow raises its
-// MathError. The work bitmap is released on every path.
-void filter_run(const FilterSurfaces& surfaces);
+// Sees the working field at three moments of a run: the centred spectrum right after the
+// forward transform, the same after the gains (what the spectrum picture shows), and the field
+// after the back-transform, before it is normalised. It must not change the field. The run's
+// floating-point checks do not see what the observer computes.
+class SpectrumObserver {
+public:
+    virtual ~SpectrumObserver() = default;
+    virtual void before_gains(RealMatrix /*re*/, RealMatrix /*im*/) {}
+    virtual void after_gains(RealMatrix /*re*/, RealMatrix /*im*/) {}
+    virtual void after_back_transform(RealMatrix /*re*/, RealMatrix /*im*/) {}
+};
+
+// One run. The source bitmap is converted in place to 24 bits per pixel and image_size x
+// image_size (keeping its top-left corner) before it is read. A filtered spectrum with no
+// positive value after the back-transform raises MathError(ZeroDivide) at the normalisation,
+// after the spectrum was drawn and before the output is touched; any other invalid operation,
+// division by zero or overflow raises its MathError at the step that meets it, with the earlier
+// steps' drawing done and the later ones' not. The run allocates nothing but its work bitmap,
+// which it releases on every path.
+void compute_pictures(TBitmap& source, const BandGains& gains, const PictureTargets& targets,
+                      SpectrumObserver* observer = nullptr);
+
 // "sse2" (or "plain" off x86-64) or "avx512": the passes a run now takes. They follow the
 // transform's kernel: AVX-512 passes with the AVX-512 kernel, the portable ones otherwise.
 const char* filter_pass_name();
 
-// The steps, over plain buffers.
-void capture_blue(const TBitmap& source, IntMatrix plane);
-void fill_field(IntMatrix plane, RealMatrix re);
-// The colour picture of the spectrum's magnitudes into a 24-bit 256 x 256 bitmap.
-void spectrum_pixels(RealMatrix re, RealMatrix im, TBitmap& picture);
-void compute_radial_profile(RealMatrix re, RealMatrix im, double profile[radial_bins]);
-// The vertex of bin k: (2k, to_int(256 - profile[k])).
-TPoint profile_point(const double profile[radial_bins], int k);
+// The parts of a run that name its steps, over the working state.
+//
+// apply_band_gains multiplies every element of field_re and field_im by the factor of its band
+// and, in the same pass, writes the colour picture of the magnitudes into the 24-bit
+// image_size x image_size work bitmap and sums radial_profile. A floating-point error of the
+// gains or a colour that cannot be converted raises its MathError, with the field scaled and
+// neither the picture nor radial_profile to be used.
+void apply_band_gains(const BandGains& gains, TBitmap& work_bitmap);
+// The spectrum picture at (0, 0) on the canvas.
+void draw_spectrum(const TBitmap& work_bitmap, TCanvas& spectrum_canvas);
+// The red polyline through the radial_profile points (2k, to_int(256 - radial_profile[k])).
+void draw_radial_profile(TCanvas& spectrum_canvas);
 // Divides field_re by its largest value (floor 0); zero raises MathError(ZeroDivide).
 void normalise_field(RealMatrix re);
-void output_intensities(RealMatrix re, IntMatrix plane);
-void output_pixels(IntMatrix plane, TBitmap& picture);
-
-// Steps 7 and 8 of a run: the spectrum picture drawn at (0, 0) on the canvas, then the red
-// polyline through the 400 profile points over it.
-void draw_spectrum(TBitmap& work_bitmap, TCanvas& spectrum_canvas);
-void draw_radial_profile(TCanvas& spectrum_canvas);

@@ -38,8 +38,8 @@ inline void note_product(double in, double out, Findings& findings) {
 void capture_portable(const CaptureJob& job) {
     // Eight source rows at a time, so that each element row of the plane and the field is
     // written eight values at a time instead of one.
-    for (int y0 = 0; y0 < edge; y0 += 8)
-        for (int x = 0; x < edge; ++x) {
+    for (int y0 = 0; y0 < image_size; y0 += 8)
+        for (int x = 0; x < image_size; ++x) {
             std::int32_t* p = job.plane[x] + y0;
             double* r = job.re[x] + y0;
             for (int k = 0; k < 8; ++k) {
@@ -60,8 +60,8 @@ inline void put_last_word(std::uint8_t* px, std::uint32_t word) {
 }
 
 // Colour words of rows i0 ... i0 + 7 into picture rows 0 ... 255 at pixels i0 ... i0 + 7.
-void put_spectrum_tile(const std::uint32_t (*tile)[edge], std::uint8_t* const* rows, int i0) {
-    for (int j = 0; j < edge; ++j) {
+void put_spectrum_tile(const std::uint32_t (*tile)[image_size], std::uint8_t* const* rows, int i0) {
+    for (int j = 0; j < image_size; ++j) {
         std::uint8_t* px = rows[j] + 3 * i0;
         for (int k = 0; k < 7; ++k)
             put_word(px + 3 * k, tile[k][j]);
@@ -73,16 +73,16 @@ Findings spectrum_portable(const SpectrumJob& job) {
     Findings findings;
     // Magnitudes of this row and of the one before, whose profile sums are added while this
     // row's roots are computed.
-    alignas(16) double magnitudes[2][edge];
-    alignas(16) std::uint32_t tile[8][edge];
+    alignas(16) double magnitudes[2][image_size];
+    alignas(16) std::uint32_t tile[8][image_size];
     double* profile = job.profile;
     // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
     // that is still all +0 leaves it as it is.
-    for (int j = 0; j < edge; ++j)
+    for (int j = 0; j < image_size; ++j)
         magnitudes[1][j] = 0;
     const double* previous = magnitudes[1];
     const std::uint16_t* previous_bins = job.bins;
-    for (int i0 = 0; i0 < edge; i0 += 8) {
+    for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
             const int i = i0 + k;
             double* r = job.re[i];
@@ -94,7 +94,7 @@ Findings spectrum_portable(const SpectrumJob& job) {
 #ifdef VELD_SSE2_PASSES
             const __m128d limit = _mm_set1_pd(2147483648.0);
             const __m128i byte = _mm_set1_epi32(0xFF);
-            for (; j < edge; j += 2) {
+            for (; j < image_size; j += 2) {
                 const __m128d f = _mm_set_pd(job.factors[band[j + 1]], job.factors[band[j]]);
                 const __m128d a = _mm_mul_pd(f, _mm_loadu_pd(r + j));
                 const __m128d b = _mm_mul_pd(f, _mm_loadu_pd(m + j));
@@ -118,12 +118,12 @@ Findings spectrum_portable(const SpectrumJob& job) {
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(words + j), w);
             }
 #endif
-            for (; j < edge; ++j) {
+            for (; j < image_size; ++j) {
                 profile[previous_bins[j]] += previous[j];
                 words[j] = spectrum_element_slowly(job.factors[band[j]], r + j, m + j, mags + j, findings);
             }
             previous = mags;
-            previous_bins = job.bins + i * edge;
+            previous_bins = job.bins + i * image_size;
         }
         put_spectrum_tile(tile, job.rows, i0);
     }
@@ -132,7 +132,7 @@ Findings spectrum_portable(const SpectrumJob& job) {
 }
 
 void output_portable(const OutputJob& job) {
-    for (int i0 = 0; i0 < edge; i0 += 8) {
+    for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int i = i0; i < i0 + 8; ++i) {
             const double* r = job.re[i];
             std::int32_t* level = job.plane[i];
@@ -140,7 +140,7 @@ void output_portable(const OutputJob& job) {
 #ifdef VELD_SSE2_PASSES
             const __m128d limit = _mm_set1_pd(2147483648.0);
             const __m128d magnitude_bits = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-            for (; j < edge; j += 2) {
+            for (; j < image_size; j += 2) {
                 const __m128d v = _mm_and_pd(_mm_mul_pd(_mm_set1_pd(255), _mm_loadu_pd(r + j)), magnitude_bits);
                 if (_mm_movemask_pd(_mm_cmplt_pd(v, limit)) != 3) {
                     level[j] = output_element_slowly(r[j]);
@@ -150,14 +150,14 @@ void output_portable(const OutputJob& job) {
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(level + j), _mm_cvttpd_epi32(v));
             }
 #endif
-            for (; j < edge; ++j)
+            for (; j < image_size; ++j)
                 level[j] = output_element_slowly(r[j]);
         }
         // Element [i][j] is pixel (255 - i, 255 - j): rows i0 + 7 ... i0 are pixels
         // 248 - i0 ... 255 - i0 of picture row 255 - j.
-        const int x0 = edge - 8 - i0;
-        for (int j = 0; j < edge; ++j) {
-            std::uint8_t* px = job.rows[edge - 1 - j] + 3 * x0;
+        const int x0 = image_size - 8 - i0;
+        for (int j = 0; j < image_size; ++j) {
+            std::uint8_t* px = job.rows[image_size - 1 - j] + 3 * x0;
             for (int k = 0; k < 7; ++k)
                 put_word(px + 3 * k, (job.plane[i0 + 7 - k][j] & 0xFF) * 0x010101u);
             put_last_word(px + 21, (job.plane[i0][j] & 0xFF) * 0x010101u);

@@ -1,5 +1,5 @@
 #pragma once
-// Internal: the passes of a run over the whole 256 x 256 field, fused where the steps of the run
+// Internal: the passes of a run over the whole image_size x image_size field, fused where the steps of the run
 // let them be, in a portable form (the x86-64 baseline) and with AVX-512 where the processor has
 // it. Not part of the filter's interface; run.cpp chooses among them. Every pass gives the bytes
 // and values of the steps it stands for, element by element; only the order in which
@@ -8,14 +8,12 @@
 #include <cstdint>
 
 #include "buffers.h"
+#include "numeric.h"
 
 namespace filter_detail {
 
-constexpr int edge = 256;
-constexpr int profile_bins_count = 400;
-
 // capture_blue then fill_field: plane[x][y] and re[x][y] from the blue byte of source pixel
-// (x, y). rows: the 256 source rows, 24 bits per pixel.
+// (x, y). rows: the image_size source rows, 24 bits per pixel.
 struct CaptureJob {
     const std::uint8_t* const* rows;
     IntMatrix plane;
@@ -30,10 +28,10 @@ struct CaptureJob {
 struct SpectrumJob {
     const double* factors;             // one per band
     IntMatrix bands;                   // the band map
-    const std::uint16_t* bins;         // [i * 256 + j]: whole-pixel distance from the centre
+    const std::uint16_t* bins;         // [i * image_size + j]: whole-pixel distance from the centre
     RealMatrix re;
     RealMatrix im;
-    std::uint8_t* const* rows;         // the 256 rows of the 24-bit spectrum picture
+    std::uint8_t* const* rows;         // the rows of the 24-bit spectrum picture
     double* profile;                   // 400 sums, zero on entry
 };
 
@@ -50,7 +48,7 @@ struct Findings {
 struct OutputJob {
     RealMatrix re;
     IntMatrix plane;
-    std::uint8_t* const* rows;  // the 256 rows of the 24-bit output picture
+    std::uint8_t* const* rows;  // the rows of the 24-bit output picture
 };
 
 struct PassSet {
@@ -73,7 +71,7 @@ std::uint32_t spectrum_element_slowly(double f, double* r, double* m, double* ma
 std::int32_t output_element_slowly(double value);
 // Adds a row of magnitudes to the profile in j order.
 inline void add_profile_row(const double* magnitudes, const std::uint16_t* bins, double* profile) {
-    for (int j = 0; j < edge; ++j)
+    for (int j = 0; j < image_size; ++j)
         profile[bins[j]] += magnitudes[j];
 }
 

@@ -5,6 +5,8 @@
 // multiplies and adds are asked for.
 #include "passes.h"
 
+#include "band.h"
+
 #if defined(__x86_64__) || defined(_M_X64)
 
 // GCC 12 warns inside its own AVX-512 intrinsics (their unused pass-through operand); that
@@ -81,8 +83,8 @@ void capture_avx512(const CaptureJob& job) {
     // 10, 13 of the load that starts 8 bytes further, which ends with the eighth pixel.
     const __m128i first = _mm_setr_epi8(0, 3, 6, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
     const __m128i second = _mm_setr_epi8(-1, -1, -1, -1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1);
-    for (int y0 = 0; y0 < edge; y0 += 8)
-        for (int x0 = 0; x0 < edge; x0 += 8) {
+    for (int y0 = 0; y0 < image_size; y0 += 8)
+        for (int x0 = 0; x0 < image_size; x0 += 8) {
             __m256i block[8];
             for (int k = 0; k < 8; ++k) {
                 const std::uint8_t* px = job.rows[y0 + k] + 3 * x0;
@@ -102,10 +104,10 @@ Findings spectrum_avx512(const SpectrumJob& job) {
     Findings findings;
     // Magnitudes of this row and of the one before, whose profile sums are added while this
     // row's roots are computed: the adds and the roots then share the time the roots take.
-    alignas(64) double magnitudes[2][edge];
-    alignas(64) std::uint32_t tile[8][edge];
+    alignas(64) double magnitudes[2][image_size];
+    alignas(64) std::uint32_t tile[8][image_size];
     alignas(64) double table[16] = {};
-    for (int b = 0; b < 12; ++b)
+    for (int b = 0; b < band_count; ++b)
         table[b] = job.factors[b];
     const __m512d low_factors = _mm512_load_pd(table);
     const __m512d high_factors = _mm512_load_pd(table + 8);
@@ -115,11 +117,11 @@ Findings spectrum_avx512(const SpectrumJob& job) {
     double* profile = job.profile;
     // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
     // that is still all +0 leaves it as it is.
-    for (int j = 0; j < edge; ++j)
+    for (int j = 0; j < image_size; ++j)
         magnitudes[1][j] = 0;
     const double* previous = magnitudes[1];
     const std::uint16_t* previous_bins = job.bins;
-    for (int i0 = 0; i0 < edge; i0 += 8) {
+    for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
             const int i = i0 + k;
             double* r = job.re[i];
@@ -127,7 +129,7 @@ Findings spectrum_avx512(const SpectrumJob& job) {
             const std::int32_t* band = job.bands[i];
             std::uint32_t* words = tile[k];
             double* mags = magnitudes[i & 1];
-            for (int j = 0; j < edge; j += 8) {
+            for (int j = 0; j < image_size; j += 8) {
                 const __m512i index = _mm512_cvtepi32_epi64(load8(band + j));
                 const __m512d f = _mm512_permutex2var_pd(low_factors, index, high_factors);
                 const __m512d a = _mm512_mul_pd(f, _mm512_loadu_pd(r + j));
@@ -151,10 +153,10 @@ Findings spectrum_avx512(const SpectrumJob& job) {
                 store8(words + j, _mm256_or_si256(b8, _mm256_or_si256(_mm256_slli_epi32(g8, 8), _mm256_slli_epi32(r8, 16))));
             }
             previous = mags;
-            previous_bins = job.bins + i * edge;
+            previous_bins = job.bins + i * image_size;
         }
         // Tile row k is picture column i0 + k: transposed, each picture row takes eight pixels.
-        for (int j0 = 0; j0 < edge; j0 += 8) {
+        for (int j0 = 0; j0 < image_size; j0 += 8) {
             __m256i block[8];
             for (int k = 0; k < 8; ++k)
                 block[k] = load8(tile[k] + j0);
@@ -170,11 +172,11 @@ Findings spectrum_avx512(const SpectrumJob& job) {
 void output_avx512(const OutputJob& job) {
     const __m512d limit = _mm512_set1_pd(2147483648.0);
     const __m256i pick = grey_pick();
-    for (int i0 = 0; i0 < edge; i0 += 8) {
+    for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int i = i0; i < i0 + 8; ++i) {
             const double* r = job.re[i];
             std::int32_t* level = job.plane[i];
-            for (int j = 0; j < edge; j += 8) {
+            for (int j = 0; j < image_size; j += 8) {
                 const __m512d v = _mm512_abs_pd(_mm512_mul_pd(_mm512_set1_pd(255), _mm512_loadu_pd(r + j)));
                 if (_mm512_cmp_pd_mask(v, limit, _CMP_LT_OQ) != 0xFF) {
                     for (int l = 0; l < 8; ++l)
@@ -186,14 +188,14 @@ void output_avx512(const OutputJob& job) {
         }
         // Element [i][j] is pixel (255 - i, 255 - j): rows i0 + 7 ... i0 are pixels
         // 248 - i0 ... 255 - i0 of picture row 255 - j.
-        const int x0 = edge - 8 - i0;
-        for (int j0 = 0; j0 < edge; j0 += 8) {
+        const int x0 = image_size - 8 - i0;
+        for (int j0 = 0; j0 < image_size; j0 += 8) {
             __m256i block[8];
             for (int k = 0; k < 8; ++k)
                 block[k] = load8(job.plane[i0 + 7 - k] + j0);
             transpose8(block);
             for (int c = 0; c < 8; ++c)
-                put_eight_pixels(job.rows[edge - 1 - (j0 + c)] + 3 * x0, block[c], pick);
+                put_eight_pixels(job.rows[image_size - 1 - (j0 + c)] + 3 * x0, block[c], pick);
         }
     }
 }

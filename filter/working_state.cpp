@@ -6,8 +6,9 @@
 #include "buffers.h"
 #include "exceptions.h"
 #include "numeric.h"
-#include "run.h"
+#include "engine.h"
 #include "state.h"
+#include "tables.h"
 
 namespace {
 
@@ -32,8 +33,6 @@ void release_vector(T*& v, const MemorySource& memory) {
     v = nullptr;
 }
 
-}  // namespace
-
 void allocate_working_state() {
     const int n = image_size;
     require(alloc_int_matrix(n, n, &blue_plane), "blue_plane");
@@ -45,6 +44,16 @@ void allocate_working_state() {
     require(alloc_real_vector(n, &line_im), "line_im");
     require(alloc_int_vector(n, &bit_reversal), "bit_reversal");
     require(alloc_real_vector(to_int(1.25 * n), &sine_table), "sine_table");
+}
+
+}  // namespace
+
+void start_engine() {
+    release_working_state();
+    allocate_working_state();
+    build_sine_table(image_size, &sine_table);
+    build_bit_reversal(image_size, &bit_reversal);
+    build_band_map();
 }
 
 void release_working_state() {

@@ -1,12 +1,15 @@
 #pragma once
-// Every program-wide buffer of the spectral engine and the band filter, allocated once in one
-// fixed order: blue_plane, band_map, field_im, field_re, shift_scratch, line_re, line_im,
-// bit_reversal, sine_table.
+// The engine's working state: every program-wide buffer of the spectral engine and the band
+// filter, and the tables built over them. Allocated in one fixed order: blue_plane, band_map,
+// field_im, field_re, shift_scratch, line_re, line_im, bit_reversal, sine_table.
 
-// Allocates them all, zero-filled. A buffer that cannot be obtained raises EOutOfResources
-// naming it (the allocators' own trace lines are written as usual).
-void allocate_working_state();
+// The start-up of the engine, the one way every program and test starts it: releases whatever
+// buffers the globals hold, allocates them all (zero-filled), then builds the sine table, the
+// bit-reversal table and the band map, in that order. The trace lines of that work go to
+// standard output ("extended int", "a", "b"). A buffer that cannot be obtained raises
+// EOutOfResources naming it.
+void start_engine();
 
-// Releases them all and leaves every global empty. The window never calls it: its buffers live
-// as long as the process. Tools and tests that start afresh do.
+// Releases every buffer and leaves every global empty. The window's buffers live as long as the
+// process; a tool or test that starts the engine again, or wants its memory back, calls this.
 void release_working_state();

@@ -35,7 +35,7 @@ void check_run(const TBitmap& source) {
     const std::string name = "run on the picture as read";
     FirstRun run;
     try {
-        run = first_run(source, RenderOptions::all_at_start());
+        run = first_run(source, start_positions());
     } catch (const MathError& e) {
         // A picture whose blue bytes are all 0 has nothing left to normalise by.
         VELD_PROMISE(e.kind() == MathError::Kind::ZeroDivide, name + " failed with \"" + e.what() + "\"");

@@ -10,6 +10,7 @@
 // In every picture the blue, green and red bytes of a pixel are equal (for "Saturn" the index
 // equals its grey level), so the blue byte alone carries the picture.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -18,6 +19,9 @@
 // In the order of the holders Image4 ... Image10.
 enum class Sample { Wave, Steps, Circles1, Circles2, Jupiter, Saturn, Moon };
 inline constexpr int sample_count = 7;
+inline constexpr std::array<Sample, sample_count> all_samples = {
+    Sample::Wave, Sample::Steps, Sample::Circles1, Sample::Circles2,
+    Sample::Jupiter, Sample::Saturn, Sample::Moon};
 
 // The caption of the radio button that chooses the sample: "Wave", "Steps", "Circles1",
 // "Circles2", "Jupiter", "Saturn" or "Moon". Throws std::invalid_argument for a value outside

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double band_ratio = 1.6;
 // Beyond this the two sides of Parseval's theorem differ by more than the transforms' rounding.
 constexpr double parseval_tolerance = 1e-12;
 
@@ -38,10 +37,6 @@ std::string share(double part, double whole) {
 
 }  // namespace
 
-double band_inner_radius(int band) { return std::pow(band_ratio, band) - 1; }
-double band_outer_radius(int band) { return std::pow(band_ratio, band + 1) - 1; }
-double largest_radius() { return std::sqrt(2.0) * (image_size / 2); }
-
 ParsevalCheck parseval_check(const BandEnergies& e) {
     double total = 0;
     for (double v : e.before)
@@ -70,7 +65,7 @@ std::string band_report(const std::string& subject, const SliderPositions& posit
     out += "positions";
     for (int k = 0; k < band_count; ++k)
         out += (k ? "," : " ") + std::to_string(positions[k]);
-    out += "  (gain = 200 - position %, factor = (gain / 100)^3)\n\n";
+    out += format("  (gain = %d - position %%, factor = (gain / 100)^3)\n\n", slider_max);
 
     out += format("%4s  %-11s  %8s  %-17s  %-17s  %-17s  %10s  %14s    %14s    %9s\n", "band", "slider",
                   "position", "radius r (px)", "cycles/picture", "wavelength (px)", "elements",

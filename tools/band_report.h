@@ -11,12 +11,6 @@
 #include "band.h"
 #include "first_run.h"
 
-// Radius range of band k under the band rule: 1.6^k - 1 <= r < 1.6^(k+1) - 1.
-double band_inner_radius(int band);
-double band_outer_radius(int band);
-// Distance of the farthest spectrum position (a corner) from the centre.
-double largest_radius();
-
 // image_size^2 times the sum of the band energies before the gains, which Parseval's theorem
 // makes equal to the sum of the squared source values; and their relative difference.
 struct ParsevalCheck {

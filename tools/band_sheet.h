@@ -1,10 +1,9 @@
 #pragma once
 // The picture's content band by band, and the contact sheet that shows it.
 //
-// The picture of band k is a filter run with band k at gain 100 % and every other band at 0,
-// from a fresh state: the same capture, forward transform, band step, back-transform,
-// normalisation and output mapping (with its one-pixel shift) as a run, so tile k is exactly
-// the window's output for that setting. Before normalisation the twelve back-transformed fields
+// The picture of band k is the engine's run with band k at gain 100 % and every other band at 0,
+// with field_im zero as after a fresh start, so tile k is exactly the window's output for that
+// setting. Before normalisation the twelve back-transformed fields
 // add up to the whole source, point-mirrored and divided by image_size^2 as every
 // back-transform leaves it.
 
@@ -28,8 +27,8 @@ struct BandPictures {
 // The slider positions that keep band k alone: k at 100 (gain 100 %), the others at 200.
 SliderPositions band_alone(int band);
 
-// Needs the engine started (first_run.h) and a 24-bit 256 x 256 source, as a run leaves Image1.
-// Overwrites the working state.
+// Needs the engine started (working_state.h) and a 24-bit 256 x 256 source, as a run leaves
+// Image1. Overwrites the working state.
 BandPictures band_pictures(const TBitmap& source);
 
 // 4 x 3 tiles of 256 x 256: tile k at column k mod 4, row k / 4, so the rows are the slider

@@ -1,14 +1,9 @@
 #include "first_run.h"
 
-#include <string>
-
-#include "buffers.h"
-#include "exceptions.h"
+#include "engine.h"
 #include "numeric.h"
 #include "picture_io.h"
-#include "run.h"
 #include "state.h"
-#include "tables.h"
 #include "working_state.h"
 
 namespace {
@@ -20,6 +15,21 @@ TBitmap empty_image_picture() {
     bitmap.SetSize(image_size, image_size);
     return bitmap;
 }
+
+// The band energies on either side of the gains.
+class EnergyMeter : public SpectrumObserver {
+public:
+    explicit EnergyMeter(BandEnergies& energies) : energies_(energies) {}
+    void before_gains(RealMatrix re, RealMatrix im) override {
+        energies_.before = band_energies(re, im);
+    }
+    void after_gains(RealMatrix re, RealMatrix im) override {
+        energies_.after = band_energies(re, im);
+    }
+
+private:
+    BandEnergies& energies_;
+};
 
 }  // namespace
 
@@ -35,15 +45,6 @@ TBitmap input_picture(const std::string& path, bool fit) {
     if (fit)
         return grey_fitted(picture, image_size, image_size);
     return picture;
-}
-
-void start_engine() {
-    release_working_state();
-    // The window's allocation, then its start-up computations, in their order.
-    allocate_working_state();
-    build_sine_table(image_size, &sine_table);
-    build_bit_reversal(image_size, &bit_reversal);
-    build_band_map();
 }
 
 void clear_imaginary_field() {
@@ -68,25 +69,16 @@ FirstRun first_run(const TBitmap& source, const SliderPositions& positions) {
     start_engine();
 
     FirstRun result{source, empty_image_picture(), empty_image_picture(), {}};
-    BandEnergies& e = result.energies;
-    for (int i = 0; i < image_size; ++i)
-        for (int j = 0; j < image_size; ++j)
-            ++e.elements[band_map[i][j]];
-
-    FilterSurfaces surfaces;
-    surfaces.source = &result.source;
-    // The window's gain step, the same positions read once, with the energies measured on
-    // either side of it. When it runs, blue_plane still holds the blue bytes just read.
-    surfaces.apply_gains = [&] {
-        for (int i = 0; i < image_size; ++i)
-            for (int j = 0; j < image_size; ++j)
-                e.source_square_sum += std::int64_t{blue_plane[i][j]} * blue_plane[i][j];
-        e.before = band_energies(field_re, field_im);
-        scale_by_bands(gains_from_positions(positions), field_re, field_im);
-        e.after = band_energies(field_re, field_im);
-    };
-    surfaces.spectrum_canvas = [&] { return result.spectrum.Canvas(); };
-    surfaces.output_canvas = [&] { return result.output.Canvas(); };
-    filter_run(surfaces);
+    BandEnergies& energies = result.energies;
+    energies.elements = band_element_counts();
+    EnergyMeter meter(energies);
+    compute_pictures(result.source, gains_from_positions(positions),
+                     {*result.spectrum.Canvas(), *result.output.Canvas()}, &meter);
+    // The blue bytes the run read, from the source as it converted it.
+    for (int y = 0; y < image_size; ++y) {
+        const std::uint8_t* row = result.source.ScanLine(y);
+        for (int x = 0; x < image_size; ++x)
+            energies.source_square_sum += std::int64_t{row[3 * x]} * row[3 * x];
+    }
     return result;
 }

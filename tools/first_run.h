@@ -1,11 +1,11 @@
 #pragma once
-// One filter run from a freshly started state, without a window: the run the window makes in
+// One filter run from a freshly started engine, without a window: the run the window makes in
 // its constructor, with the sliders where the caller puts them.
 //
-// The working state is the window's: the same program-wide buffers, the same tables and band
-// map, the same filter_run with the same gain step. Only the surfaces differ: the source is a
-// bitmap of our own instead of Image1's, and the spectrum and output are drawn into bitmaps
-// made as an empty TImage makes its picture (24 bits, 256 x 256, black).
+// The engine is the window's: the same start-up, the same run (compute_pictures) with the same
+// gains. Only the surfaces differ: the source is a bitmap of our own instead of Image1's, and
+// the spectrum and output are drawn into bitmaps made as an empty TImage makes its picture
+// (24 bits, 256 x 256, black).
 
 #include <array>
 #include <cstdint>
@@ -20,11 +20,6 @@ TBitmap sample_picture(Sample sample);
 
 // A picture file as a source: as read, or with `fit` scaled to 256 x 256 in grey levels.
 TBitmap input_picture(const std::string& path, bool fit);
-
-// A fresh working state: releases whatever buffers the globals hold, allocates them anew and
-// builds the sine table, the bit-reversal table and the band map, in the order of the window's
-// start-up. The trace lines of that work go to standard output, as in the window.
-void start_engine();
 
 // Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which
 // the forward transform scales by 1 / image_size^2.
@@ -42,13 +37,13 @@ struct FirstRun {
     BandEnergies energies;
 };
 
-// The window's first run on `source` with the sliders at `positions`: field_im is zero, as
-// allocated. Starts the engine afresh first. A run that fails throws what filter_run throws (MathError
-// with ZeroDivide for a filtered picture without a positive value).
+// The window's first run on `source` with the sliders at `positions`, on a freshly started
+// engine (field_im zero). A run that fails throws what compute_pictures throws (MathError with
+// ZeroDivide for a filtered picture without a positive value).
 FirstRun first_run(const TBitmap& source, const SliderPositions& positions);
 
 // The band energies of a centred spectrum, i outer and j inner as the run scans it.
 std::array<double, band_count> band_energies(RealMatrix re, RealMatrix im);
 
-// Sets every element of field_im to zero, as a freshly allocated field holds it.
+// Sets every element of field_im to zero, as a freshly started engine holds it.
 void clear_imaginary_field();

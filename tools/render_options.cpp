@@ -6,11 +6,6 @@
 
 namespace {
 
-// Every slider runs from 0 (thumb at the top, gain 200 %) to 200 (bottom, gain 0 %).
-constexpr int position_top = 0;
-constexpr int position_bottom = 200;
-constexpr int position_start = 100;
-
 std::string known_samples() {
     std::string names;
     for (int s = 0; s < sample_count; ++s) {
@@ -30,12 +25,6 @@ std::string trimmed(const std::string& s) {
 }
 
 }  // namespace
-
-SliderPositions RenderOptions::all_at_start() {
-    SliderPositions p{};
-    p.fill(position_start);
-    return p;
-}
 
 SliderPositions parse_twelve(const std::string& option, const std::string& text) {
     std::vector<std::string> items;
@@ -61,12 +50,12 @@ SliderPositions parse_twelve(const std::string& option, const std::string& text)
         const auto [stop, error] = std::from_chars(item.data(), end, v);
         if (error == std::errc::result_out_of_range)
             throw UsageError(which + " \"" + item + "\" is out of range " +
-                             std::to_string(position_top) + " to " + std::to_string(position_bottom));
+                             std::to_string(slider_min) + " to " + std::to_string(slider_max));
         if (error != std::errc() || stop != end)
             throw UsageError(which + " \"" + item + "\" is not a whole number");
-        if (v < position_top || v > position_bottom)
+        if (v < slider_min || v > slider_max)
             throw UsageError(which + " \"" + item + "\" is out of range " +
-                             std::to_string(position_top) + " to " + std::to_string(position_bottom));
+                             std::to_string(slider_min) + " to " + std::to_string(slider_max));
         values[k] = v;
     }
     return values;
@@ -138,7 +127,7 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
             once();
             const SliderPositions gains = parse_twelve(name, value());
             for (int k = 0; k < band_count; ++k)
-                o.positions[k] = position_bottom - gains[k];
+                o.positions[k] = position_of_gain(gains[k]);
             have_gains = true;
         } else if (name == "--source") {
             o.source_path = path();

@@ -15,15 +15,13 @@ struct RenderOptions {
     std::optional<Sample> sample;  // --sample NAME
     std::string input;             // --input FILE
     bool fit = false;              // --fit
-    SliderPositions positions = all_at_start();
+    SliderPositions positions = start_positions();
     std::string source_path;    // --source: Image1 after the run
     std::string spectrum_path;  // --spectrum: Image2
     std::string output_path;    // --output: Image3
     std::string window_path;    // --window: the whole main window
     std::string bands_path;     // --bands: the contact sheet of the twelve bands
     bool report = false;        // --report
-
-    static SliderPositions all_at_start();
 };
 
 // A command line that cannot be carried out. The message names the argument and the reason.

@@ -4,25 +4,10 @@
 
 #include "application.h"
 #include "first_run.h"
-#include "working_state.h"
 #include "form1.h"
+#include "working_state.h"
 
 namespace {
-
-TRadioButton* radio_of(TForm1& form, Sample sample) {
-    for (TRadioButton* radio : {form.RadioButton1, form.RadioButton4, form.RadioButton5, form.RadioButton6,
-                                form.RadioButton7, form.RadioButton8, form.RadioButton9})
-        if (radio->Caption() == sample_caption(sample))
-            return radio;
-    return nullptr;
-}
-
-// The hidden holders Image4 ... Image10 carry the samples in their order.
-TImage* holder_of(TForm1& form, Sample sample) {
-    TImage* const holders[sample_count] = {form.Image4, form.Image5, form.Image6, form.Image7,
-                                           form.Image8, form.Image9, form.Image10};
-    return holders[static_cast<int>(sample)];
-}
 
 void set_checked_quietly(TRadioButton* radio, bool checked) {
     TNotifyEvent handler = std::move(radio->OnClick);
@@ -34,15 +19,12 @@ void set_checked_quietly(TRadioButton* radio, bool checked) {
 }  // namespace
 
 void drive_to_first_run(TForm1& form, const WindowState& state) {
-    TRadioButton* const radios[] = {form.RadioButton1, form.RadioButton4, form.RadioButton5,
-                                    form.RadioButton6, form.RadioButton7, form.RadioButton8,
-                                    form.RadioButton9};
     if (state.sample) {
-        set_checked_quietly(radio_of(form, *state.sample), true);
+        set_checked_quietly(form.sample_radio(*state.sample), true);
     } else {
         // A picture of the user's is none of the samples.
-        for (TRadioButton* radio : radios)
-            set_checked_quietly(radio, false);
+        for (Sample sample : all_samples)
+            set_checked_quietly(form.sample_radio(sample), false);
     }
     for (int k = 0; k < band_count; ++k) {
         TScrollBar* bar = form.band_slider(k);
@@ -53,7 +35,7 @@ void drive_to_first_run(TForm1& form, const WindowState& state) {
     }
     clear_imaginary_field();
     if (state.sample)
-        form.Image1->Picture()->Assign(holder_of(form, *state.sample)->Picture());
+        form.Image1->Picture()->Assign(form.sample_holder(*state.sample)->Picture());
     else
         form.Image1->Picture()->AssignBitmap(state.source);
     run_filter();

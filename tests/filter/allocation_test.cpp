@@ -9,10 +9,8 @@
 #include "buffers.h"
 #include "fft.h"
 #include "numeric.h"
-#include "run.h"
+#include "engine.h"
 #include "samples.h"
-#include "state.h"
-#include "tables.h"
 #include "working_state.h"
 
 namespace {
@@ -37,33 +35,26 @@ namespace {
 
 TEST(RunAllocation, OnlyTheWorkBitmapIsAllocated) {
     testing::internal::CaptureStdout();
-    allocate_working_state();
-    build_sine_table(image_size, &sine_table);
-    build_bit_reversal(image_size, &bit_reversal);
+    start_engine();
     testing::internal::GetCapturedStdout();
-    build_band_map();
 
     TBitmap source, spectrum, output;
     const auto bmp = sample_bmp(Sample::Jupiter);
     source.LoadFromBmp(bmp.data(), bmp.size());
     spectrum.SetSize(256, 256);
     output.SetSize(256, 256);
-    SliderPositions positions{};
-    positions.fill(100);
+    SliderPositions positions = start_positions();
     positions[3] = 40;
-    FilterSurfaces s;
-    s.source = &source;
-    s.band_gains = [&] { return gains_from_positions(positions); };
-    s.spectrum_canvas = [&] { return spectrum.Canvas(); };
-    s.output_canvas = [&] { return output.Canvas(); };
-    filter_run(s);  // the first call of the transform sizes its work area once
+    const BandGains gains = gains_from_positions(positions);
+    const PictureTargets targets{*spectrum.Canvas(), *output.Canvas()};
+    compute_pictures(source, gains, targets);  // the first call of the transform sizes its work area once
 
     for (int run = 0; run < 3; ++run) {
         SCOPED_TRACE(run);
         allocations = 0;
         allocated_bytes = 0;
         counting = true;
-        filter_run(s);
+        compute_pictures(source, gains, targets);
         counting = false;
         EXPECT_EQ(allocations, 2) << "the bitmap object and its pixels";
         EXPECT_EQ(allocated_bytes, sizeof(TBitmap) + 256u * 256 * 3);

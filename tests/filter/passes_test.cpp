@@ -15,7 +15,8 @@
 #include "fft.h"
 #include "numeric.h"
 #include "passes.h"
-#include "run.h"
+#include "engine.h"
+#include "steps.h"
 
 namespace {
 

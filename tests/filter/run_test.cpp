@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -13,34 +15,27 @@
 #include "band.h"
 #include "fft.h"
 #include "numeric.h"
+#include "engine.h"
 #include "oracle_run.h"
-#include "run.h"
 #include "samples.h"
 #include "state.h"
-#include "tables.h"
+#include "steps.h"
+#include "working_state.h"
 
 namespace {
 
+// A source, the two pictures a run draws into, the sliders, and an observer that only looks.
 struct Surfaces {
     TBitmap source, spectrum, output;
-    SliderPositions positions{};
-    // The window's way (gains multiplied in by the run) or a step of the caller's own.
-    bool gains_by_caller = false;
+    SliderPositions positions = start_positions();
+    SpectrumObserver* observer = nullptr;
     Surfaces() {
-        positions.fill(100);
         spectrum.SetSize(256, 256);
         output.SetSize(256, 256);
     }
     void run() {
-        FilterSurfaces s;
-        s.source = &source;
-        if (gains_by_caller)
-            s.apply_gains = [this] { scale_by_bands(gains_from_positions(positions), field_re, field_im); };
-        else
-            s.band_gains = [this] { return gains_from_positions(positions); };
-        s.spectrum_canvas = [this] { return spectrum.Canvas(); };
-        s.output_canvas = [this] { return output.Canvas(); };
-        filter_run(s);
+        compute_pictures(source, gains_from_positions(positions),
+                         {*spectrum.Canvas(), *output.Canvas()}, observer);
     }
     void fill(const std::function<int(int x, int y)>& level) {
         source.SetPixelFormat(TPixelFormat::pf24bit);
@@ -70,22 +65,11 @@ std::vector<std::uint8_t> blue_of(const TBitmap& b) {
 class FilterRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const int n = image_size;
-        ASSERT_EQ(alloc_int_matrix(n, n, &blue_plane), 0);
-        ASSERT_EQ(alloc_int_matrix(n, n, &band_map), 0);
-        ASSERT_EQ(alloc_real_matrix(n, n, &field_im), 0);
-        ASSERT_EQ(alloc_real_matrix(n, n, &field_re), 0);
-        ASSERT_EQ(alloc_real_matrix(n, n, &shift_scratch), 0);
-        ASSERT_EQ(alloc_real_vector(n, &line_re), 0);
-        ASSERT_EQ(alloc_real_vector(n, &line_im), 0);
         testing::internal::CaptureStdout();
-        ASSERT_EQ(alloc_int_vector(n, &bit_reversal), 0);
-        ASSERT_EQ(alloc_real_vector(to_int(1.25 * n), &sine_table), 0);
-        build_sine_table(n, &sine_table);
-        build_bit_reversal(n, &bit_reversal);
+        start_engine();
         testing::internal::GetCapturedStdout();
-        build_band_map();
     }
+    static void TearDownTestSuite() { release_working_state(); }
     void SetUp() override { clear_im(); }
     static void clear_im() {
         for (int i = 0; i < 256; ++i)
@@ -222,24 +206,50 @@ private:
     FftKernel before_;
 };
 
+// An observer that copies the field at each moment and, to prove that the run's checks never
+// see its arithmetic, leaves every floating-point flag raised behind it.
+class FieldCopier : public SpectrumObserver {
+public:
+    std::vector<double> before_re, before_im, after_re, after_im, back_re;
+    void before_gains(RealMatrix re, RealMatrix im) override { copy(re, im, before_re, before_im); }
+    void after_gains(RealMatrix re, RealMatrix im) override { copy(re, im, after_re, after_im); }
+    void after_back_transform(RealMatrix re, RealMatrix) override {
+        std::vector<double> unused;
+        copy(re, re, back_re, unused);
+    }
+
+private:
+    static void copy(RealMatrix re, RealMatrix im, std::vector<double>& r, std::vector<double>& m) {
+        r.clear();
+        m.clear();
+        for (int i = 0; i < 256; ++i) {
+            r.insert(r.end(), re[i], re[i] + 256);
+            m.insert(m.end(), im[i], im[i] + 256);
+        }
+        std::feraiseexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
+    }
+};
+
 // Random sources and settings, in sequence so that field_im carries over: every picture and
-// both field matrices equal the plain transcription bit for bit, with every kernel and with the
-// gains multiplied in by the run or by the caller.
-TEST_F(FilterRun, EqualsThePlainTranscriptionBitForBit) {
+// both field matrices equal the scalar reference bit for bit, with every kernel, and with an
+// observer looking on or not.
+TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
     for (FftKernel kernel : runnable_kernels())
-        for (bool by_caller : {false, true}) {
+        for (bool observed : {false, true}) {
             const KernelChoice choice(kernel);
-            SCOPED_TRACE(choice.label() + (by_caller ? ", gains by the caller" : ", gains in the run"));
+            SCOPED_TRACE(choice.label() + (observed ? ", observed" : ""));
             clear_im();
             OracleField oracle;
             std::mt19937 rng(99);
             const int settings[] = {0, 5, 50, 95, 100, 105, 150, 195, 200};
+            FieldCopier copier;
             Surfaces s;
-            s.gains_by_caller = by_caller;
+            if (observed)
+                s.observer = &copier;
             for (int round = 0; round < 12; ++round) {
                 SCOPED_TRACE(round);
-                if (round < 7) {
-                    const auto bmp = sample_bmp(static_cast<Sample>(round));
+                if (round < sample_count) {
+                    const auto bmp = sample_bmp(all_samples[round]);
                     s.source.LoadFromBmp(bmp.data(), bmp.size());
                 } else {
                     s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
@@ -247,11 +257,11 @@ TEST_F(FilterRun, EqualsThePlainTranscriptionBitForBit) {
                 for (int k = 0; k < 12; ++k)
                     s.positions[k] = settings[rng() % 9];
                 if (round == 3)
-                    s.positions.fill(0);
+                    s.positions.fill(0);  // every band at gain 200 %
                 s.source.SetPixelFormat(TPixelFormat::pf24bit);
                 const OracleRun expected = oracle_run(blue_of(s.source), s.positions, oracle);
                 ASSERT_FALSE(expected.zero_maximum);
-                s.run();
+                ASSERT_NO_THROW(s.run());
                 EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
                 EXPECT_TRUE(bytes(s.output) == expected.output);
                 for (int i = 0; i < 256; ++i) {
@@ -262,6 +272,37 @@ TEST_F(FilterRun, EqualsThePlainTranscriptionBitForBit) {
                     ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;
             }
         }
+}
+
+// What the observer sees: the spectrum before the gains, the same scaled by the band factors,
+// and the back-transformed field that the normalisation then divides by its largest value.
+TEST_F(FilterRun, TheObserverSeesTheFieldOnEitherSideOfTheGains) {
+    Surfaces s;
+    const auto bmp = sample_bmp(Sample::Moon);
+    s.source.LoadFromBmp(bmp.data(), bmp.size());
+    for (int k = 0; k < 12; ++k)
+        s.positions[k] = 17 * k;
+    FieldCopier copier;
+    s.observer = &copier;
+    s.run();
+    const BandGains gains = gains_from_positions(s.positions);
+    ASSERT_EQ(copier.before_re.size(), 65536u);
+    for (int i = 0; i < 256; ++i)
+        for (int j = 0; j < 256; ++j) {
+            const double factor = band_factor(gains[band_map[i][j]]);
+            const std::size_t at = i * 256 + j;
+            ASSERT_EQ(copier.after_re[at], factor * copier.before_re[at]) << i << "," << j;
+            ASSERT_EQ(copier.after_im[at], factor * copier.before_im[at]) << i << "," << j;
+        }
+    double blue_sum = 0;
+    for (std::uint8_t b : blue_of(s.source))
+        blue_sum += b;
+    EXPECT_NEAR(copier.before_re[128 * 256 + 128], blue_sum / 65536, 1e-12)
+        << "the zero frequency holds the mean of the blue bytes";
+    const double largest = *std::max_element(copier.back_re.begin(), copier.back_re.end());
+    for (int i = 0; i < 256; ++i)
+        for (int j = 0; j < 256; ++j)
+            ASSERT_EQ(field_re[i][j], (1 / largest) * copier.back_re[i * 256 + j]) << i << "," << j;
 }
 
 // Everything a run leaves behind, for comparing runs that stop with an error.
@@ -290,31 +331,9 @@ RunState state_after(bool stopped, MathError::Kind kind, const Surfaces& s) {
     return st;
 }
 
-// The run one step at a time, each step with its own floating-point check, as the window's
-// description orders them: the reference for what a run that stops leaves behind.
-void run_step_by_step(Surfaces& s) {
-    s.source.SetPixelFormat(TPixelFormat::pf24bit);
-    s.source.SetSize(256, 256);
-    capture_blue(s.source, blue_plane);
-    fill_field(blue_plane, field_re);
-    clear_fp_flags();
-    fft2d_centred(&field_re, &field_im);
-    scale_by_bands(gains_from_positions(s.positions), field_re, field_im);
-    raise_fp_flags();
-    TBitmap work;
-    work.SetPixelFormat(TPixelFormat::pf24bit);
-    work.SetSize(256, 256);
-    draw_spectrum(work, *s.spectrum.Canvas());
-    draw_radial_profile(*s.spectrum.Canvas());
-    clear_fp_flags();
-    fft2d_centred(&field_re, &field_im);
-    raise_fp_flags();
-    normalise_field(field_re);
-    raise_fp_flags();
-    output_intensities(field_re, blue_plane);
-    raise_fp_flags();
-    output_pixels(blue_plane, work);
-    s.output.Canvas()->Draw(0, 0, work);
+void steps_of(Surfaces& s) {
+    run_step_by_step(s.source, gains_from_positions(s.positions), *s.spectrum.Canvas(),
+                     *s.output.Canvas());
 }
 
 template <class Run>
@@ -366,7 +385,7 @@ TEST_F(FilterRun, ARunThatStopsLeavesWhatTheStepsLeave) {
                 c.inject();
                 const KernelChoice steps_kernel(way == 0 ? FftKernel::Plain : kernel);
                 if (way == 0)
-                    states.push_back(run_and_record(s, run_step_by_step));
+                    states.push_back(run_and_record(s, steps_of));
                 else
                     states.push_back(run_and_record(s, [](Surfaces& x) { x.run(); }));
             }

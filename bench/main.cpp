@@ -40,7 +40,7 @@
 #include "oracle.h"
 #include "oracle_run.h"
 #include "peer_fftw.h"
-#include "run.h"
+#include "engine.h"
 #include "samples.h"
 #include "state.h"
 #include "window_fixture.h"

@@ -12,7 +12,7 @@
 
 #include "oracle_run.h"
 #include "presenter_recorder.h"
-#include "run.h"
+#include "engine.h"
 #include "state.h"
 #include "window_fixture.h"
 

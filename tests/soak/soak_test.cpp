@@ -31,7 +31,7 @@
 #include <unistd.h>
 
 #include "presenter_recorder.h"
-#include "run.h"
+#include "engine.h"
 #include "window_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -6,7 +6,7 @@
 
 #include "band.h"
 #include "numeric.h"
-#include "run.h"
+#include "engine.h"
 #include "state.h"
 #include "working_state.h"
 

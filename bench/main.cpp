@@ -1,12 +1,14 @@
-// veld-bench: what one filter run costs, against the plain transcription of the run and against
+// veld-bench: what one filter run costs, against the scalar reference of the run and against
 // a peer written on FFTW, and how many slider changes per second the window keeps up with.
 //
 // One run of the program measures, each as the median of repetitions:
-//   plain/filter_run       the plain transcription of a whole run (tests/support/oracle_run)
-//   plain/fft2d_centred    the plain transcription of the centred transform
+//   reference/filter_run   the scalar reference of a whole run (tests/support/reference_run)
+//   reference/fft2d_centred the scalar reference of the centred transform
 //   ours/fft2d_centred     the engine's centred transform, default kernel, then each kernel
 //   ours/run_filter        run_filter() on the offscreen main window: bitmap writes and canvas
 //                          draws included, no event processing, so no screen repaint
+//   ours/compute_pictures  the engine's run alone, on bitmaps of its own: what veld-render and
+//                          the Python module call
 //   peer/filter_run        the same run on FFTW's 256 x 256 transform, planned with FFTW_MEASURE
 //   peer/fft2d_centred     FFTW's transform with the centring signs and the 1/N^2 scaling
 // then the same subjects once more in interleaved rounds, for ratios that a change in the
@@ -37,8 +39,8 @@
 #include "drag.h"
 #include "fft.h"
 #include "form1.h"
-#include "oracle.h"
-#include "oracle_run.h"
+#include "reference_fft.h"
+#include "reference_run.h"
 #include "peer_fftw.h"
 #include "engine.h"
 #include "samples.h"
@@ -51,8 +53,7 @@ constexpr int n = 256;
 constexpr int repetitions = 9;
 constexpr double min_seconds = 0.1;
 
-const std::array<int, 12> start_positions = {100, 100, 100, 100, 100, 100,
-                                             100, 100, 100, 100, 100, 100};
+const SliderPositions sliders_at_start = start_positions();
 
 // Wall-clock and CPU medians of one benchmark, in microseconds; negative when it did not run.
 struct Median {
@@ -95,11 +96,11 @@ std::string load_average() {
 // repeated transforms never drift towards subnormal values.
 std::vector<std::uint8_t> wave_blue;  // [y * 256 + x]
 
-// A field as the plain transcription holds it: rows of its own, reached through row pointers.
-struct PlainField {
+// A field as the scalar reference holds it: rows of its own, reached through row pointers.
+struct RowField {
     std::vector<std::vector<double>> re_rows{n, std::vector<double>(n)}, im_rows{n, std::vector<double>(n)};
     std::vector<double*> re, im;
-    PlainField() : re(n), im(n) {
+    RowField() : re(n), im(n) {
         for (int i = 0; i < n; ++i) {
             re[i] = re_rows[i].data();
             im[i] = im_rows[i].data();
@@ -141,11 +142,11 @@ void load(FftwPeer& peer) {
         }
 }
 
-std::vector<std::int32_t> plain_bit_reversal;  // copies of the engine's tables for the plain
-std::vector<double> plain_sine_table;          // transcription, which shares no buffer with it
+std::vector<std::int32_t> reference_bit_reversal;  // copies of the engine's tables for the scalar
+std::vector<double> reference_sine_table;          // reference, which shares no buffer with it
 
-void plain_transform(PlainField& f) {
-    oracle_fft2d_centred(n, plain_bit_reversal.data(), plain_sine_table.data(), f.re.data(),
+void reference_transform(RowField& f) {
+    reference_fft2d_centred(n, reference_bit_reversal.data(), reference_sine_table.data(), f.re.data(),
                          f.im.data());
 }
 
@@ -164,21 +165,21 @@ struct PeerPictures {
 TForm1* the_form = nullptr;
 FftwPeer* the_peer = nullptr;
 
-void plain_filter_run(benchmark::State& state) {
-    OracleField field;
+void reference_whole_run(benchmark::State& state) {
+    ReferenceField field;
     for (auto _ : state) {
-        OracleRun r = oracle_run(wave_blue, start_positions, field);
+        ReferenceRun r = reference_run(wave_blue, sliders_at_start, field);
         benchmark::DoNotOptimize(r.output.data());
     }
 }
 
-void plain_fft2d_centred(benchmark::State& state) {
-    PlainField f;
+void reference_fft2d(benchmark::State& state) {
+    RowField f;
     for (auto _ : state) {
         state.PauseTiming();
         load(f.re.data(), f.im.data());
         state.ResumeTiming();
-        plain_transform(f);
+        reference_transform(f);
         benchmark::ClobberMemory();
     }
 }
@@ -203,10 +204,29 @@ void ours_run_filter(benchmark::State& state) {
         run_filter();
 }
 
+// The engine's run on pictures of its own, the window's source and sliders at the start.
+struct EnginePictures {
+    TBitmap source, spectrum, output;
+    BandGains gains = gains_from_positions(start_positions());
+    explicit EnginePictures(TForm1* form) : source(*form->Image1->Picture()->Bitmap()) {
+        for (TBitmap* b : {&spectrum, &output}) {
+            b->SetPixelFormat(TPixelFormat::pf24bit);
+            b->SetSize(n, n);
+        }
+    }
+    void run() { compute_pictures(source, gains, {*spectrum.Canvas(), *output.Canvas()}); }
+};
+
+void ours_compute_pictures(benchmark::State& state) {
+    EnginePictures pictures(the_form);
+    for (auto _ : state)
+        pictures.run();
+}
+
 void peer_filter_run(benchmark::State& state) {
     PeerPictures pictures(the_form);
     for (auto _ : state) {
-        const bool done = the_peer->run(pictures.source, start_positions, pictures.spectrum,
+        const bool done = the_peer->run(pictures.source, sliders_at_start, pictures.spectrum,
                                         pictures.output);
         benchmark::DoNotOptimize(done);
     }
@@ -229,8 +249,9 @@ void peer_fft2d_centred(benchmark::State& state) {
 // subject pays for the memory the others touched.
 struct Interleaved {
     int rounds = 0;
-    Median plain_run, ours_run, peer_run;
-    Median plain_fft, ours_fft, peer_fft;
+    Median scalar_run, ours_run, peer_run;
+    Median scalar_fft, ours_fft, peer_fft;
+    Median ours_engine;
 };
 
 // Processor time of the whole process, all its threads, in microseconds.
@@ -261,24 +282,27 @@ Interleaved interleaved(int rounds) {
             std::sort(v->begin(), v->end());
         return Median{times.wall[times.wall.size() / 2], times.cpu[times.cpu.size() / 2]};
     };
-    OracleField oracle_field;
+    ReferenceField reference_field;
     PeerPictures pictures(the_form);
-    PlainField plain_field;
+    RowField row_field;
     EngineField engine_field;
-    Times t[6];
+    EnginePictures engine(the_form);
+    Times t[7];
     for (int r = 0; r < rounds; ++r) {
-        measure(t[0], nothing, [&] { oracle_run(wave_blue, start_positions, oracle_field); });
+        measure(t[0], nothing, [&] { reference_run(wave_blue, sliders_at_start, reference_field); });
         measure(t[1], nothing, [] { run_filter(); });
         measure(t[2], nothing, [&] {
-            the_peer->run(pictures.source, start_positions, pictures.spectrum, pictures.output);
+            the_peer->run(pictures.source, sliders_at_start, pictures.spectrum, pictures.output);
         });
-        measure(t[3], [&] { load(plain_field.re.data(), plain_field.im.data()); },
-                [&] { plain_transform(plain_field); });
+        measure(t[3], [&] { load(row_field.re.data(), row_field.im.data()); },
+                [&] { reference_transform(row_field); });
         measure(t[4], [&] { load(engine_field.re, engine_field.im); },
                 [&] { fft2d_centred(&engine_field.re, &engine_field.im); });
         measure(t[5], [] { load(*the_peer); }, [] { the_peer->centred_transform(); });
+        measure(t[6], nothing, [&] { engine.run(); });
     }
-    return {rounds, median(t[0]), median(t[1]), median(t[2]), median(t[3]), median(t[4]), median(t[5])};
+    return {rounds,          median(t[0]), median(t[1]), median(t[2]),
+            median(t[3]),    median(t[4]), median(t[5]), median(t[6])};
 }
 
 benchmark::internal::Benchmark* shaped(benchmark::internal::Benchmark* b) {
@@ -292,13 +316,13 @@ benchmark::internal::Benchmark* shaped(benchmark::internal::Benchmark* b) {
 
 // Checks made once before measuring, so that the figures compare like with like.
 bool check_pictures(TForm1* form, FftwPeer& peer) {
-    // The window's first run (start-up, Wave, every slider at 100) against the plain
-    // transcription on a fresh field.
-    OracleField field;
-    const OracleRun plain = oracle_run(sample_blue(Sample::Wave), start_positions, field);
-    const bool exact = picture_bytes(form->Image2) == plain.spectrum &&
-                       picture_bytes(form->Image3) == plain.output;
-    std::printf("check: ours equals the plain transcription bit for bit (Wave, sliders at 100): %s\n",
+    // The window's first run (start-up, Wave, every slider at 100) against the scalar reference
+    // on a fresh field.
+    ReferenceField field;
+    const ReferenceRun reference = reference_run(sample_blue(Sample::Wave), sliders_at_start, field);
+    const bool exact = picture_bytes(form->Image2) == reference.spectrum &&
+                       picture_bytes(form->Image3) == reference.output;
+    std::printf("check: ours equals the scalar reference bit for bit (Wave, sliders at 100): %s\n",
                 exact ? "yes" : "NO");
 
     TBitmap spectrum, output;
@@ -306,7 +330,7 @@ bool check_pictures(TForm1* form, FftwPeer& peer) {
         b->SetPixelFormat(TPixelFormat::pf24bit);
         b->SetSize(n, n);
     }
-    const bool ran = peer.run(*form->Image1->Picture()->Bitmap(), start_positions, spectrum, output);
+    const bool ran = peer.run(*form->Image1->Picture()->Bitmap(), sliders_at_start, spectrum, output);
     const std::vector<std::uint8_t> ours = picture_bytes(form->Image3);
     int worst = ran ? 0 : 256;
     long differing = 0;
@@ -396,8 +420,8 @@ int main(int argc, char** argv) {
     TForm1* form = open_window();
     the_form = form;
     wave_blue = sample_blue(Sample::Wave);
-    plain_bit_reversal.assign(bit_reversal, bit_reversal + n);
-    plain_sine_table.assign(sine_table, sine_table + (5 * n) / 4);
+    reference_bit_reversal.assign(bit_reversal, bit_reversal + n);
+    reference_sine_table.assign(sine_table, sine_table + (5 * n) / 4);
 
     std::printf("planning FFTW (FFTW_MEASURE) ...\n");
     std::fflush(stdout);
@@ -407,8 +431,8 @@ int main(int argc, char** argv) {
 
     const std::string kernel = fft_kernel_name();
     const std::string load_before = load_average();
-    shaped(benchmark::RegisterBenchmark("plain/filter_run", plain_filter_run));
-    shaped(benchmark::RegisterBenchmark("plain/fft2d_centred", plain_fft2d_centred));
+    shaped(benchmark::RegisterBenchmark("reference/filter_run", reference_whole_run));
+    shaped(benchmark::RegisterBenchmark("reference/fft2d_centred", reference_fft2d));
     // The default kernel, whichever it is (the kernel argument is then not used).
     shaped(benchmark::RegisterBenchmark("ours/fft2d_centred", ours_fft2d_centred, false, FftKernel::Plain));
     // Every kernel this processor runs, each forced in turn, then the default again.
@@ -422,6 +446,7 @@ int main(int argc, char** argv) {
     }
     set_fft_kernel(default_kernel);
     shaped(benchmark::RegisterBenchmark("ours/run_filter", ours_run_filter));
+    shaped(benchmark::RegisterBenchmark("ours/compute_pictures", ours_compute_pictures));
     shaped(benchmark::RegisterBenchmark("peer/filter_run", peer_filter_run));
     shaped(benchmark::RegisterBenchmark("peer/fft2d_centred", peer_fft2d_centred));
 
@@ -447,10 +472,11 @@ int main(int argc, char** argv) {
     }
     const std::string load_after = load_average();
 
-    const Median plain_run = reporter.median("plain/filter_run");
-    const Median plain_fft = reporter.median("plain/fft2d_centred");
+    const Median scalar_run = reporter.median("reference/filter_run");
+    const Median scalar_fft = reporter.median("reference/fft2d_centred");
     const Median ours_fft = reporter.median("ours/fft2d_centred");
     const Median ours_run = reporter.median("ours/run_filter");
+    const Median ours_engine = reporter.median("ours/compute_pictures");
     const Median peer_run = reporter.median("peer/filter_run");
     const Median peer_fft = reporter.median("peer/fft2d_centred");
 
@@ -460,33 +486,35 @@ int main(int argc, char** argv) {
                 "whatever else the machine runs\n");
     std::printf("benchmarks: medians of %d repetitions\n", repetitions);
     std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
-    print_row("plain  whole filter run", plain_run);
-    print_row("plain  fft2d_centred", plain_fft);
+    print_row("reference  whole filter run", scalar_run);
+    print_row("reference  fft2d_centred", scalar_fft);
     print_row("ours   fft2d_centred (" + kernel + ", default)", ours_fft);
     for (const std::string& label : kernel_labels)
         print_row("ours   fft2d_centred, kernel " + label.substr(label.find(':') + 1),
                   reporter.median(label));
     print_row("ours   run_filter (offscreen window)", ours_run);
+    print_row("ours   compute_pictures (engine alone)", ours_engine);
     print_row("peer   whole filter run (FFTW)", peer_run);
     print_row("peer   centred transform (FFTW)", peer_fft);
     std::printf("  %-38s %12s %12s\n", "ratios, time over time", "wall", "cpu");
-    print_ratio("fft2d_centred  ours / plain", ours_fft, plain_fft);
-    print_ratio("whole run      ours / plain", ours_run, plain_run);
+    print_ratio("fft2d_centred  ours / reference", ours_fft, scalar_fft);
+    print_ratio("whole run      ours / reference", ours_run, scalar_run);
     print_ratio("whole run      ours / peer", ours_run, peer_run);
     print_ratio("transform      ours / peer", ours_fft, peer_fft);
     if (paired) {
         std::printf("interleaved: %d rounds, each subject called once untimed, then once timed\n",
                     together.rounds);
         std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
-        print_row("plain  whole filter run", together.plain_run);
-        print_row("plain  fft2d_centred", together.plain_fft);
+        print_row("reference  whole filter run", together.scalar_run);
+        print_row("reference  fft2d_centred", together.scalar_fft);
         print_row("ours   fft2d_centred (" + kernel + ")", together.ours_fft);
         print_row("ours   run_filter (offscreen window)", together.ours_run);
+        print_row("ours   compute_pictures (engine alone)", together.ours_engine);
         print_row("peer   whole filter run (FFTW)", together.peer_run);
         print_row("peer   centred transform (FFTW)", together.peer_fft);
         std::printf("  %-38s %12s %12s\n", "ratios, time over time", "wall", "cpu");
-        print_ratio("fft2d_centred  ours / plain", together.ours_fft, together.plain_fft);
-        print_ratio("whole run      ours / plain", together.ours_run, together.plain_run);
+        print_ratio("fft2d_centred  ours / reference", together.ours_fft, together.scalar_fft);
+        print_ratio("whole run      ours / reference", together.ours_run, together.scalar_run);
         print_ratio("whole run      ours / peer", together.ours_run, together.peer_run);
         print_ratio("transform      ours / peer", together.ours_fft, together.peer_fft);
     }

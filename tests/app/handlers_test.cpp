@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <random>
 
-#include "oracle_run.h"
+#include "reference_run.h"
 #include "presenter_recorder.h"
 #include "engine.h"
 #include "state.h"
@@ -47,7 +47,7 @@ protected:
 
     std::vector<std::array<int, 12>> runs;
     std::unique_ptr<RunObserver> observer;
-    OracleRun pending;  // what the last run must have drawn
+    ReferenceRun pending;  // what the last run must have drawn
     int checked = 0;
 };
 
@@ -269,19 +269,19 @@ TEST_F(Window, ClosingShowsTheMessageOnce) {
     EXPECT_FALSE(Form1->Showing());
 }
 
-// Random sequences of user actions; after each run the window's pictures equal the plain
-// transcription replayed with the same sources and slider positions.
-TEST_F(Window, PicturesEqualThePlainTranscriptionAfterRandomActions) {
-    OracleField field;
+// Random sequences of user actions; after each run the window's pictures equal the scalar
+// reference replayed with the same sources and slider positions.
+TEST_F(Window, PicturesEqualTheScalarReferenceAfterRandomActions) {
+    ReferenceField field;
     // The first run, made at start-up, is replayed first.
-    oracle_run(sample_blue(Sample::Wave), all(100), field);
+    reference_run(sample_blue(Sample::Wave), all(100), field);
     int mismatches = 0;
     observe([&] {
         const auto shown = picture_bytes(Form1->Image1);
         std::vector<std::uint8_t> blue(256 * 256);
         for (int i = 0; i < 256 * 256; ++i)
             blue[i] = shown[3 * i];
-        const OracleRun expected = oracle_run(blue, slider_positions(Form1), field);
+        const ReferenceRun expected = reference_run(blue, slider_positions(Form1), field);
         // Image3 is being drawn right now: compare the finished pictures after the event.
         pending = expected;
         ++checked;

@@ -7,7 +7,7 @@
 
 #include "band.h"
 #include "buffers.h"
-#include "oracle_run.h"
+#include "reference_run.h"
 #include "presenter_recorder.h"
 #include "program.h"
 #include "engine.h"
@@ -50,8 +50,8 @@ TEST(Startup, TraceLinesComeInOrderAndTheFirstWindowIsComplete) {
     ASSERT_EQ(source.size(), 256u * 256 * 3);
     for (int i = 0; i < 256 * 256; ++i)
         ASSERT_EQ(source[3 * i], wave[i]) << i;
-    OracleField field;
-    const OracleRun expected = oracle_run(wave, slider_positions(Form1), field);
+    ReferenceField field;
+    const ReferenceRun expected = reference_run(wave, slider_positions(Form1), field);
     EXPECT_TRUE(picture_bytes(Form1->Image2) == expected.spectrum);
     EXPECT_TRUE(picture_bytes(Form1->Image3) == expected.output);
     EXPECT_EQ(Form1->Label5->Caption(), "Label5");

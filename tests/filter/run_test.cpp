@@ -16,7 +16,7 @@
 #include "fft.h"
 #include "numeric.h"
 #include "engine.h"
-#include "oracle_run.h"
+#include "reference_run.h"
 #include "samples.h"
 #include "state.h"
 #include "steps.h"
@@ -239,7 +239,7 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
             const KernelChoice choice(kernel);
             SCOPED_TRACE(choice.label() + (observed ? ", observed" : ""));
             clear_im();
-            OracleField oracle;
+            ReferenceField reference;
             std::mt19937 rng(99);
             const int settings[] = {0, 5, 50, 95, 100, 105, 150, 195, 200};
             FieldCopier copier;
@@ -259,14 +259,14 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
                 if (round == 3)
                     s.positions.fill(0);  // every band at gain 200 %
                 s.source.SetPixelFormat(TPixelFormat::pf24bit);
-                const OracleRun expected = oracle_run(blue_of(s.source), s.positions, oracle);
+                const ReferenceRun expected = reference_run(blue_of(s.source), s.positions, reference);
                 ASSERT_FALSE(expected.zero_maximum);
                 ASSERT_NO_THROW(s.run());
                 EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
                 EXPECT_TRUE(bytes(s.output) == expected.output);
                 for (int i = 0; i < 256; ++i) {
-                    ASSERT_EQ(std::memcmp(field_re[i], oracle.re[i].data(), 256 * sizeof(double)), 0) << i;
-                    ASSERT_EQ(std::memcmp(field_im[i], oracle.im[i].data(), 256 * sizeof(double)), 0) << i;
+                    ASSERT_EQ(std::memcmp(field_re[i], reference.re[i].data(), 256 * sizeof(double)), 0) << i;
+                    ASSERT_EQ(std::memcmp(field_im[i], reference.im[i].data(), 256 * sizeof(double)), 0) << i;
                 }
                 for (int k = 0; k < 400; ++k)
                     ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;

@@ -8,7 +8,7 @@
 
 #include "fft.h"
 #include "numeric.h"
-#include "oracle.h"
+#include "reference_fft.h"
 #include "support.h"
 
 namespace {
@@ -115,7 +115,7 @@ TEST_F(CentredTransform, TwoCallsMirrorThroughIndexZero)
         }
 }
 
-TEST_F(CentredTransform, MatchesThePlainTranscriptionBitForBit)
+TEST_F(CentredTransform, MatchesTheScalarReferenceBitForBit)
 {
     struct Case {
         const char* name;
@@ -134,7 +134,7 @@ TEST_F(CentredTransform, MatchesThePlainTranscriptionBitForBit)
         fill_uniform(im_, rng, c.im_low, c.im_high);
         TestMatrix expected_re = re_;
         TestMatrix expected_im = im_;
-        oracle_fft2d_centred(n, engine_.bit_reversal_table(), engine_.sine_table_entries(),
+        reference_fft2d_centred(n, engine_.bit_reversal_table(), engine_.sine_table_entries(),
                              expected_re.get(), expected_im.get());
         EXPECT_EQ(run(), 0);
         const std::vector<double> got_re = re_.flat(), want_re = expected_re.flat();

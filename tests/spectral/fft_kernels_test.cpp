@@ -1,4 +1,4 @@
-// Every kernel of the centred transform against the plain transcription, bit for bit.
+// Every kernel of the centred transform against the scalar reference, bit for bit.
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fft.h"
-#include "oracle.h"
+#include "reference_fft.h"
 #include "support.h"
 
 namespace {
@@ -94,9 +94,9 @@ protected:
     }
     void TearDown() override { set_fft_kernel(previous_); }
 
-    // Runs the selected kernel and the oracle on the same field; true if every bit agrees and
+    // Runs the selected kernel and the reference on the same field; true if every bit agrees and
     // the floating-point flags raised are the same.
-    void expect_oracle_bits(int n, const FieldCase& c)
+    void expect_reference_bits(int n, const FieldCase& c)
     {
         SCOPED_TRACE(std::string(c.name) + ", n = " + std::to_string(n));
         EngineState engine(n);
@@ -105,7 +105,7 @@ protected:
         TestMatrix want_re = re, want_im = im;
 
         std::feclearexcept(FE_ALL_EXCEPT);
-        oracle_fft2d_centred(n, engine.bit_reversal_table(), engine.sine_table_entries(),
+        reference_fft2d_centred(n, engine.bit_reversal_table(), engine.sine_table_entries(),
                              want_re.get(), want_im.get());
         const int want_flags = std::fetestexcept(FE_ALL_EXCEPT);
 
@@ -132,7 +132,7 @@ TEST_P(Kernel, SelectionIsReported)
     EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam()));
 }
 
-TEST_P(Kernel, MatchesTheOracleOnRandomFields)
+TEST_P(Kernel, MatchesTheReferenceOnRandomFields)
 {
     const FieldCase cases[] = {
         {"pixels", 1, 0.0, 255.0, 0.0, 0.0, false},
@@ -142,10 +142,10 @@ TEST_P(Kernel, MatchesTheOracleOnRandomFields)
         {"wide magnitudes", 5, -30.0, 30.0, -30.0, 30.0, true},
     };
     for (const FieldCase& c : cases)
-        expect_oracle_bits(256, c);
+        expect_reference_bits(256, c);
 }
 
-TEST_P(Kernel, MatchesTheOracleOnHugeAndTinyValues)
+TEST_P(Kernel, MatchesTheReferenceOnHugeAndTinyValues)
 {
     const FieldCase cases[] = {
         {"huge", 11, 295.0, 300.0, 290.0, 300.0, true},
@@ -157,10 +157,10 @@ TEST_P(Kernel, MatchesTheOracleOnHugeAndTinyValues)
         {"every magnitude", 15, -300.0, 300.0, -300.0, 300.0, true},
     };
     for (const FieldCase& c : cases)
-        expect_oracle_bits(256, c);
+        expect_reference_bits(256, c);
 }
 
-TEST_P(Kernel, MatchesTheOracleOnSignedZeros)
+TEST_P(Kernel, MatchesTheReferenceOnSignedZeros)
 {
     // Zeros keep their sign through the butterflies (a twiddle of -0.0 is among the
     // cosines), so a kernel that skipped or reordered a product would show here.
@@ -170,7 +170,7 @@ TEST_P(Kernel, MatchesTheOracleOnSignedZeros)
         TestMatrix re(256, zero), im(256, -zero);
         re.at(3, 5) = 1.0;
         TestMatrix want_re = re, want_im = im;
-        oracle_fft2d_centred(256, engine.bit_reversal_table(), engine.sine_table_entries(),
+        reference_fft2d_centred(256, engine.bit_reversal_table(), engine.sine_table_entries(),
                              want_re.get(), want_im.get());
         RealMatrix r = re.get();
         RealMatrix m = im.get();
@@ -180,13 +180,13 @@ TEST_P(Kernel, MatchesTheOracleOnSignedZeros)
     }
 }
 
-TEST_P(Kernel, MatchesTheOracleAtOtherEdgeLengths)
+TEST_P(Kernel, MatchesTheReferenceAtOtherEdgeLengths)
 {
     // 8 and 4 are narrower than the lanes and take the plain way; 512 and 32 have an odd
     // number of stages; 16 is the narrowest field the lanes serve.
     const FieldCase c{"signed unit", 21, -1.0, 1.0, -1.0, 1.0, false};
     for (const int n : {4, 8, 16, 32, 64, 128, 512})
-        expect_oracle_bits(n, c);
+        expect_reference_bits(n, c);
 }
 
 TEST_P(Kernel, TwoCallsMirrorTheField)

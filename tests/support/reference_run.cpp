@@ -1,9 +1,9 @@
-#include "oracle_run.h"
+#include "reference_run.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "oracle.h"
+#include "reference_fft.h"
 
 namespace {
 
@@ -83,11 +83,11 @@ void draw_line(std::vector<std::uint8_t>& pic, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
-OracleField::OracleField() : re(N, std::vector<double>(N, 0.0)), im(N, std::vector<double>(N, 0.0)) {}
+ReferenceField::ReferenceField() : re(N, std::vector<double>(N, 0.0)), im(N, std::vector<double>(N, 0.0)) {}
 
-OracleRun oracle_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
-                     OracleField& f) {
-    OracleRun out;
+ReferenceRun reference_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
+                     ReferenceField& f) {
+    ReferenceRun out;
     std::vector<double*> re(N), im(N);
     for (int i = 0; i < N; ++i) {
         re[i] = f.re[i].data();
@@ -97,7 +97,7 @@ OracleRun oracle_run(const std::vector<std::uint8_t>& blue, const std::array<int
         for (int j = 0; j < N; ++j)
             f.re[i][j] = static_cast<double>(blue[j * N + i]);
     const Tables& t = tables();
-    oracle_fft2d_centred(N, t.rev, t.sine, re.data(), im.data());
+    reference_fft2d_centred(N, t.rev, t.sine, re.data(), im.data());
 
     double gains[12];
     for (int k = 0; k < 12; ++k)
@@ -137,7 +137,7 @@ OracleRun oracle_run(const std::vector<std::uint8_t>& blue, const std::array<int
         py = qy;
     }
 
-    oracle_fft2d_centred(N, t.rev, t.sine, re.data(), im.data());
+    reference_fft2d_centred(N, t.rev, t.sine, re.data(), im.data());
     double best = 0.0;
     for (int i = 0; i < N; ++i)
         for (int j = 0; j < N; ++j)

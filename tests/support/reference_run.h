@@ -1,18 +1,18 @@
 #pragma once
-// A plain, step-by-step transcription of one filter run over its own buffers: the reference
-// that the program's pictures must equal bit for bit.
+// The scalar reference of one filter run: every step written out plainly, one element at a time,
+// over buffers of its own. The program's pictures must equal it bit for bit.
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-struct OracleField {
+struct ReferenceField {
     // [x][y], 256 x 256; the imaginary part carries over from one run to the next.
     std::vector<std::vector<double>> re, im;
-    OracleField();
+    ReferenceField();
 };
 
-struct OracleRun {
+struct ReferenceRun {
     bool zero_maximum = false;
     std::vector<std::uint8_t> spectrum;  // Image2: 24-bit top-down, the curve drawn over it
     std::vector<std::uint8_t> output;    // Image3; empty when the run stopped at the maximum
@@ -20,5 +20,5 @@ struct OracleRun {
 };
 
 // blue: [y * 256 + x]. positions: the twelve slider positions.
-OracleRun oracle_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
-                     OracleField& field);
+ReferenceRun reference_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
+                     ReferenceField& field);

@@ -1,8 +1,8 @@
-#include "oracle.h"
+#include "reference_fft.h"
 
 #include <vector>
 
-void oracle_fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, double* x,
+void reference_fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, double* x,
                   double* y)
 {
     bool backward = false;
@@ -65,7 +65,7 @@ int shifted(int t, int h)
     return t - h;
 }
 
-void oracle_exchange(int n, double** m, std::vector<std::vector<double>>& scratch)
+void reference_exchange(int n, double** m, std::vector<std::vector<double>>& scratch)
 {
     const int h = n / 2;
     for (int i = 0; i < n; ++i)
@@ -78,22 +78,22 @@ void oracle_exchange(int n, double** m, std::vector<std::vector<double>>& scratc
 
 }  // namespace
 
-void oracle_fft2d_centred(int n, const std::int32_t* bit_reversal, const double* sine_table,
+void reference_fft2d_centred(int n, const std::int32_t* bit_reversal, const double* sine_table,
                           double** re, double** im)
 {
     std::vector<std::vector<double>> scratch(n, std::vector<double>(n));
     std::vector<double> line_re(n);
     std::vector<double> line_im(n);
 
-    oracle_exchange(n, re, scratch);
-    oracle_exchange(n, im, scratch);
+    reference_exchange(n, re, scratch);
+    reference_exchange(n, im, scratch);
 
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) {
             line_re[j] = re[j][i];
             line_im[j] = im[j][i];
         }
-        oracle_fft1d(n, bit_reversal, sine_table, line_im.data(), line_re.data());
+        reference_fft1d(n, bit_reversal, sine_table, line_im.data(), line_re.data());
         for (int j = 0; j < n; ++j) {
             re[j][i] = line_re[j];
             im[j][i] = line_im[j];
@@ -104,13 +104,13 @@ void oracle_fft2d_centred(int n, const std::int32_t* bit_reversal, const double*
             line_re[j] = re[i][j];
             line_im[j] = im[i][j];
         }
-        oracle_fft1d(n, bit_reversal, sine_table, line_im.data(), line_re.data());
+        reference_fft1d(n, bit_reversal, sine_table, line_im.data(), line_re.data());
         for (int j = 0; j < n; ++j) {
             re[i][j] = line_re[j];
             im[i][j] = line_im[j];
         }
     }
 
-    oracle_exchange(n, re, scratch);
-    oracle_exchange(n, im, scratch);
+    reference_exchange(n, re, scratch);
+    reference_exchange(n, im, scratch);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Internal: the passes of a run over the whole image_size x image_size field, fused where the steps of the run
 // let them be, in a portable form (the x86-64 baseline) and with AVX-512 where the processor has
-// it. Not part of the filter's interface; run.cpp chooses among them. Every pass gives the bytes
+// it. Not part of the filter's interface; engine.cpp chooses among them. Every pass gives the bytes
 // and values of the steps it stands for, element by element; only the order in which
 // independent elements are computed changes.
 

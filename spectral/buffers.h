@@ -25,14 +25,18 @@ int scale_matrix(double f, int rows, int cols, RealMatrix* v);
 // The largest element of the region, never below 0.0; NaN elements are never taken.
 double max_of_matrix(int rows, int cols, RealMatrix m);
 
-// Memory source of the allocators, replaceable so that tests can make the Nth request fail.
+// Trace lines go to standard output, each flushed as it is written.
+void trace_line(const char* line);
+
+// Where the allocators obtain their blocks: the system's heap (rows of real matrices on a
+// 64-byte boundary), and the release function that matches it.
 struct MemorySource {
     void* (*zeroed)(std::size_t count, std::size_t size);  // like calloc
     void* (*uninitialised)(std::size_t size);              // like malloc
     void (*release)(void* block);                          // like free
 };
-MemorySource set_memory_source(const MemorySource& source);  // returns the previous one
 MemorySource default_memory_source();
 
-// Trace lines go to standard output, each flushed as it is written.
-void trace_line(const char* line);
+// Test seam, not for program code: replaces the memory source, so that a test can make the Nth
+// request fail. Returns the previous one.
+MemorySource set_memory_source(const MemorySource& source);

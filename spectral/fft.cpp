@@ -98,8 +98,8 @@ void transform_line(int n)
     fft1d(n, bit_reversal, sine_table, &line_im, &line_re);
 }
 
-// The routine as written: exchange through shift_scratch, gather each line into line_re and
-// line_im, fft1d, scatter, exchange again.
+// The plain kernel, one line at a time through the program's own buffers: exchange through
+// shift_scratch, gather each line into line_re and line_im, fft1d, scatter, exchange again.
 void plain_centred(RealMatrix* re, RealMatrix* im, int n)
 {
     if (shift_scratch == nullptr || line_re == nullptr || line_im == nullptr)

@@ -188,11 +188,6 @@ void TCanvas::Draw(int x, int y, const TBitmap& source) {
         }
         for (int col = x0; col < x1; ++col) {
             const int sc = col - x;
-            if (same) {
-                const int bpp = dst.BytesPerPixel();
-                std::copy_n(in + sc * bpp, bpp, out + col * bpp);
-                continue;
-            }
             std::uint8_t bgr[3];
             if (source.PixelFormat() == TPixelFormat::pf24bit) {
                 std::copy_n(in + sc * 3, 3, bgr);

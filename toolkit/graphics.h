@@ -105,7 +105,8 @@ public:
     void SetOnChange(std::function<void()> f) { on_change_ = std::move(f); }
     void Changed() const;
 
-    // Bitmaps alive in the process; a run that releases its work bitmap leaves this unchanged.
+    // Test seam: bitmaps alive in the process; a run that releases its work bitmap leaves this
+    // unchanged.
     static long Instances();
 
 private:

@@ -46,10 +46,11 @@ PictureFileFormat picture_format_for(const std::string& path);
 // uncompressed encoding.
 std::vector<std::uint8_t> encode_picture(const TBitmap& picture, PictureFileFormat format);
 
-// Files written all or nothing. Each add() writes one file completely under a temporary name
-// beside its target; commit() then renames them all into place. A failing add() throws
-// EFileError, and the set removes every temporary it made when it is destroyed without a
-// successful commit, so a failure anywhere leaves none of the targets touched.
+// A set of files written together. Each add() writes one file completely under a temporary name
+// beside its target; commit() then renames them into place one after another. A failing add()
+// throws EFileError, and the set removes every temporary it still holds when it is destroyed,
+// so a failure before commit() leaves every target untouched. A rename that fails inside
+// commit() throws with the targets renamed before it already replaced.
 class PictureFileSet {
 public:
     PictureFileSet() = default;

@@ -37,28 +37,28 @@ std::string share(double part, double whole) {
 
 }  // namespace
 
-ParsevalCheck parseval_check(const BandEnergies& e) {
+ParsevalCheck parseval_check(const BandEnergies& energies) {
     double total = 0;
-    for (double v : e.before)
+    for (double v : energies.before)
         total += v;
-    ParsevalCheck c;
-    c.spectrum_side = total * (static_cast<double>(image_size) * image_size);
-    c.source_side = static_cast<double>(e.source_square_sum);
-    const double scale = std::max(std::fabs(c.spectrum_side), std::fabs(c.source_side));
-    c.relative_difference = scale > 0 ? std::fabs(c.spectrum_side - c.source_side) / scale : 0;
-    return c;
+    ParsevalCheck check;
+    check.spectrum_side = total * (static_cast<double>(image_size) * image_size);
+    check.source_side = static_cast<double>(energies.source_square_sum);
+    const double scale = std::max(std::fabs(check.spectrum_side), std::fabs(check.source_side));
+    check.relative_difference = scale > 0 ? std::fabs(check.spectrum_side - check.source_side) / scale : 0;
+    return check;
 }
 
 std::string band_report(const std::string& subject, const SliderPositions& positions,
-                        const BandEnergies& e) {
+                        const BandEnergies& energies) {
     const BandGains gains = gains_from_positions(positions);
     double before_total = 0;
     double after_total = 0;
     std::int64_t element_total = 0;
     for (int k = 0; k < band_count; ++k) {
-        before_total += e.before[k];
-        after_total += e.after[k];
-        element_total += e.elements[k];
+        before_total += energies.before[k];
+        after_total += energies.after[k];
+        element_total += energies.elements[k];
     }
 
     std::string out = "VELD band report: " + subject + "\n";
@@ -76,8 +76,8 @@ std::string band_report(const std::string& subject, const SliderPositions& posit
         out += format("%4d  %-11s  %8d  ", k, ("ScrollBar" + std::to_string(k + 1)).c_str(), positions[k]);
         out += range(inner, outer) + "  " + range(inner, outer) + "  " +
                range(wavelength(outer), wavelength(inner));
-        out += format("  %10lld", static_cast<long long>(e.elements[k]));
-        out += share(e.before[k], before_total) + share(e.after[k], after_total);
+        out += format("  %10lld", static_cast<long long>(energies.elements[k]));
+        out += share(energies.before[k], before_total) + share(energies.after[k], after_total);
         out += format("  %9.6f\n", band_factor(gains[k]));
     }
     out += format("%-86s%10lld", "total", static_cast<long long>(element_total));
@@ -90,11 +90,11 @@ std::string band_report(const std::string& subject, const SliderPositions& posit
     out += format("energy: sum of re^2 + im^2 over the band; after the gains the spectrum holds %.6f of "
                   "its energy before\n",
                   before_total > 0 ? after_total / before_total : 0.0);
-    const ParsevalCheck p = parseval_check(e);
+    const ParsevalCheck parseval = parseval_check(energies);
     out += format("Parseval: %d^2 x sum |X|^2 = %.15e, sum of squared source values = %.15e, relative "
                   "difference %.3e: %s\n",
-                  image_size, p.spectrum_side, p.source_side, p.relative_difference,
-                  p.relative_difference <= parseval_tolerance ? "agrees within rounding"
+                  image_size, parseval.spectrum_side, parseval.source_side, parseval.relative_difference,
+                  parseval.relative_difference <= parseval_tolerance ? "agrees within rounding"
                                                               : "DOES NOT AGREE");
     return out;
 }

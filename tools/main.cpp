@@ -54,16 +54,16 @@ private:
 
 void complain(const std::string& message) { std::fprintf(stderr, "veld-render: %s\n", message.c_str()); }
 
-std::string subject_of(const RenderOptions& o) {
-    if (o.sample)
-        return std::string("sample ") + sample_caption(*o.sample);
-    return "input " + o.input + (o.fit ? ", scaled to 256 x 256 in grey levels" : "");
+std::string subject_of(const RenderOptions& options) {
+    if (options.sample)
+        return std::string("sample ") + sample_caption(*options.sample);
+    return "input " + options.input + (options.fit ? ", scaled to 256 x 256 in grey levels" : "");
 }
 
-int render(const RenderOptions& o, const char* program) {
+int render(const RenderOptions& options, const char* program) {
     TBitmap source;
     try {
-        source = o.sample ? sample_picture(*o.sample) : input_picture(o.input, o.fit);
+        source = options.sample ? sample_picture(*options.sample) : input_picture(options.input, options.fit);
     } catch (const Exception& e) {
         complain(e.what());
         return exit_bad_request;
@@ -75,27 +75,27 @@ int render(const RenderOptions& o, const char* program) {
     {
         TraceLinesDiverted quiet;
         try {
-            run = first_run(source, o.positions);
+            run = first_run(source, options.positions);
         } catch (const MathError& e) {
             // The window's error box text, on its own line.
             std::fprintf(stderr, "%s.\n", e.what());
             return exit_run_failed;
         }
-        if (!o.bands_path.empty())
+        if (!options.bands_path.empty())
             bands = band_pictures(run.source);
         try {
-            if (!o.source_path.empty())
-                files.add(run.source, o.source_path);
-            if (!o.spectrum_path.empty())
-                files.add(run.spectrum, o.spectrum_path);
-            if (!o.output_path.empty())
-                files.add(run.output, o.output_path);
-            if (!o.bands_path.empty())
-                files.add(contact_sheet(bands), o.bands_path);
-            if (!o.window_path.empty()) {
+            if (!options.source_path.empty())
+                files.add(run.source, options.source_path);
+            if (!options.spectrum_path.empty())
+                files.add(run.spectrum, options.spectrum_path);
+            if (!options.output_path.empty())
+                files.add(run.output, options.output_path);
+            if (!options.bands_path.empty())
+                files.add(contact_sheet(bands), options.bands_path);
+            if (!options.window_path.empty()) {
                 // Last, so that every other file is in hand before the windowing engine starts.
-                const WindowState state{o.sample, source, o.positions};
-                files.add_written_by(o.window_path, [&](const std::string& temporary) {
+                const WindowState state{options.sample, source, options.positions};
+                files.add_written_by(options.window_path, [&](const std::string& temporary) {
                     initialise_offscreen_application(program);
                     return render_window(state, temporary);
                 });
@@ -107,14 +107,14 @@ int render(const RenderOptions& o, const char* program) {
         }
     }
 
-    if (!o.bands_path.empty())
+    if (!options.bands_path.empty())
         for (int k = 0; k < band_count; ++k)
             if (bands.empty[k])
                 complain("warning: band " + std::to_string(k) + " (ScrollBar" + std::to_string(k + 1) +
-                         ") has no positive value after the transform; its tile in " + o.bands_path +
+                         ") has no positive value after the transform; its tile in " + options.bands_path +
                          " is black");
-    if (o.report) {
-        const std::string text = band_report(subject_of(o), o.positions, run.energies);
+    if (options.report) {
+        const std::string text = band_report(subject_of(options), options.positions, run.energies);
         std::fputs(text.c_str(), stdout);
         std::fflush(stdout);
     }

@@ -62,7 +62,7 @@ SliderPositions parse_twelve(const std::string& option, const std::string& text)
 }
 
 RenderOptions parse_render_options(const std::vector<std::string>& args) {
-    RenderOptions o;
+    RenderOptions options;
     bool have_positions = false;
     bool have_gains = false;
     std::vector<std::string> seen;
@@ -104,7 +104,7 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
 
         if (name == "--help" || name == "-h") {
             flag();
-            o.help = true;
+            options.help = true;
         } else if (name == "--sample") {
             once();
             const std::string caption = value();
@@ -112,59 +112,59 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
             if (!sample)
                 throw UsageError("--sample: unknown sample \"" + caption + "\" (one of " +
                                  known_samples() + ")");
-            o.sample = sample;
+            options.sample = sample;
         } else if (name == "--input") {
-            o.input = path();
+            options.input = path();
         } else if (name == "--fit") {
             flag();
             once();
-            o.fit = true;
+            options.fit = true;
         } else if (name == "--positions") {
             once();
-            o.positions = parse_twelve(name, value());
+            options.positions = parse_twelve(name, value());
             have_positions = true;
         } else if (name == "--gains") {
             once();
             const SliderPositions gains = parse_twelve(name, value());
             for (int k = 0; k < band_count; ++k)
-                o.positions[k] = position_of_gain(gains[k]);
+                options.positions[k] = position_of_gain(gains[k]);
             have_gains = true;
         } else if (name == "--source") {
-            o.source_path = path();
+            options.source_path = path();
         } else if (name == "--spectrum") {
-            o.spectrum_path = path();
+            options.spectrum_path = path();
         } else if (name == "--output") {
-            o.output_path = path();
+            options.output_path = path();
         } else if (name == "--window") {
-            o.window_path = path();
+            options.window_path = path();
         } else if (name == "--bands") {
-            o.bands_path = path();
+            options.bands_path = path();
         } else if (name == "--report") {
             flag();
             once();
-            o.report = true;
+            options.report = true;
         } else if (name.rfind("-", 0) == 0) {
             throw UsageError(name + ": unknown option (see --help)");
         } else {
             throw UsageError(name + ": unexpected argument (see --help)");
         }
     }
-    if (o.help)
-        return o;
+    if (options.help)
+        return options;
 
-    if (o.sample && !o.input.empty())
+    if (options.sample && !options.input.empty())
         throw UsageError("--sample and --input: give only one source picture");
-    if (!o.sample && o.input.empty())
+    if (!options.sample && options.input.empty())
         throw UsageError("no source picture: give --sample NAME or --input FILE (see --help)");
-    if (o.fit && o.input.empty())
+    if (options.fit && options.input.empty())
         throw UsageError("--fit: applies to --input pictures only");
     if (have_positions && have_gains)
         throw UsageError("--positions and --gains: give only one of them");
 
     const std::pair<const char*, const std::string*> outputs[] = {
-        {"--source", &o.source_path}, {"--spectrum", &o.spectrum_path}, {"--output", &o.output_path},
-        {"--window", &o.window_path}, {"--bands", &o.bands_path}};
-    bool any = o.report;
+        {"--source", &options.source_path}, {"--spectrum", &options.spectrum_path}, {"--output", &options.output_path},
+        {"--window", &options.window_path}, {"--bands", &options.bands_path}};
+    bool any = options.report;
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         const std::string& p = *outputs[a].second;
         if (p.empty())
@@ -179,7 +179,7 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
         throw UsageError(
             "nothing to do: give at least one of --source, --spectrum, --output, --window, --bands, "
             "--report");
-    return o;
+    return options;
 }
 
 std::string usage_text() {

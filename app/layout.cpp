@@ -25,7 +25,7 @@ struct ControlRow {
     bool visible = true;
     int tab_order = 0;
     bool checked = false;  // radio buttons
-    std::optional<Sample> sample;  // hidden holders: the sample picture they hold
+    std::optional<Sample> sample = std::nullopt;  // hidden holders: the sample picture they hold
 };
 
 // Every slider is vertical; its range, start and steps are the band model's (band.h).

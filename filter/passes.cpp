@@ -167,14 +167,14 @@ void output_portable(const OutputJob& job) {
 
 }  // namespace
 
-std::uint32_t spectrum_element_slowly(double f, double* r, double* m, double* magnitude,
+std::uint32_t spectrum_element_slowly(double factor, double* re, double* im, double* magnitude,
                                       Findings& findings) {
-    const double a = f * *r;
-    const double b = f * *m;
-    note_product(*r, a, findings);
-    note_product(*m, b, findings);
-    *r = a;
-    *m = b;
+    const double a = factor * *re;
+    const double b = factor * *im;
+    note_product(*re, a, findings);
+    note_product(*im, b, findings);
+    *re = a;
+    *im = b;
     const double mag = std::sqrt(a * a + b * b);
     *magnitude = mag;
     std::uint32_t blue = 0, green = 0, red = 0;

@@ -63,9 +63,9 @@ const PassSet& portable_passes();
 const PassSet& avx512_passes();
 
 // Shared by both sets: the exact treatment of one element that the fast test did not clear.
-// Multiplies *r and *m by f, records what the product met, and returns the colour word
-// (blue | green << 8 | red << 16) of its magnitude, which is also stored in *magnitude.
-std::uint32_t spectrum_element_slowly(double f, double* r, double* m, double* magnitude,
+// Multiplies *re and *im by factor, records what the products met, and returns the colour word
+// (blue | green << 8 | red << 16) of the magnitude, which is also stored in *magnitude.
+std::uint32_t spectrum_element_slowly(double factor, double* re, double* im, double* magnitude,
                                       Findings& findings);
 // One output element as the step computes it (to_int may throw); returns its level.
 std::int32_t output_element_slowly(double value);

@@ -133,18 +133,18 @@ int alloc_real_vector(int n, RealVector* v)
     return 0;
 }
 
-int scale_matrix(double f, int rows, int cols, RealMatrix* v)
+int scale_matrix(double factor, int rows, int cols, RealMatrix* v)
 {
     for (int i = 0; i < rows; ++i) {
         double* row = (*v)[i];
         int j = 0;
 #ifdef VELD_SSE2
-        const __m128d factor = _mm_set1_pd(f);
+        const __m128d times = _mm_set1_pd(factor);
         for (; j + 2 <= cols; j += 2)
-            _mm_storeu_pd(row + j, _mm_mul_pd(factor, _mm_loadu_pd(row + j)));
+            _mm_storeu_pd(row + j, _mm_mul_pd(times, _mm_loadu_pd(row + j)));
 #endif
         for (; j < cols; ++j)
-            row[j] = f * row[j];
+            row[j] = factor * row[j];
     }
     return 0;
 }

@@ -20,8 +20,9 @@ int alloc_real_matrix(int rows, int cols, RealMatrix* v);
 int alloc_int_vector(int n, IntVector* v);   // writes "extended int\n" on success
 int alloc_real_vector(int n, RealVector* v);
 
-// Every element [i][j] of the rows x cols region becomes f * element, i outer, j inner. Returns 0.
-int scale_matrix(double f, int rows, int cols, RealMatrix* v);
+// Every element [i][j] of the rows x cols region becomes factor * element, i outer, j inner.
+// Returns 0.
+int scale_matrix(double factor, int rows, int cols, RealMatrix* v);
 // The largest element of the region, never below 0.0; NaN elements are never taken.
 double max_of_matrix(int rows, int cols, RealMatrix m);
 

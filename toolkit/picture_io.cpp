@@ -242,29 +242,6 @@ TBitmap read_picture_file(const std::string& path) {
     }
 }
 
-TBitmap grey_fitted(const TBitmap& picture, int width, int height) {
-    if (width <= 0 || height <= 0)
-        throw EInvalidGraphic("Invalid fitted size " + std::to_string(width) + " x " +
-                              std::to_string(height));
-    if (picture.Width() == 0 || picture.Height() == 0)
-        throw EInvalidGraphic("An empty picture cannot be fitted");
-    const QImage scaled = image_from_bitmap(picture)
-                              .scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_RGB32);
-    TBitmap grey;
-    grey.SetPixelFormat(TPixelFormat::pf24bit);
-    grey.SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(scaled.constScanLine(y));
-        std::uint8_t* out = grey.ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            const int level = (299 * qRed(in[x]) + 587 * qGreen(in[x]) + 114 * qBlue(in[x]) + 500) / 1000;
-            out[3 * x + 0] = out[3 * x + 1] = out[3 * x + 2] = static_cast<std::uint8_t>(level);
-        }
-    }
-    return grey;
-}
-
 PictureFileFormat picture_format_for(const std::string& path) {
     const std::string ext = lower(extension_of(path));
     if (ext == ".png")

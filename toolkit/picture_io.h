@@ -30,11 +30,6 @@ public:
 // picture that can be decoded.
 TBitmap read_picture_file(const std::string& path);
 
-// The picture scaled smoothly to width x height (the aspect ratio is not kept), every pixel
-// then replaced by its grey level in all three bytes: (299 R + 587 G + 114 B + 500) / 1000 in
-// integers, so a grey pixel keeps its level. The result is 24 bits per pixel.
-TBitmap grey_fitted(const TBitmap& picture, int width, int height);
-
 enum class PictureFileFormat { Png, Bmp };
 
 // The format a path asks for by its extension, ".png" or ".bmp" in any case. Any other

@@ -1,6 +1,7 @@
 #include "first_run.h"
 
 #include "engine.h"
+#include "fit.h"
 #include "numeric.h"
 #include "picture_io.h"
 #include "state.h"
@@ -43,7 +44,7 @@ TBitmap sample_picture(Sample sample) {
 TBitmap input_picture(const std::string& path, bool fit) {
     TBitmap picture = read_picture_file(path);
     if (fit)
-        return grey_fitted(picture, image_size, image_size);
+        return fit_picture(picture, image_size);
     return picture;
 }
 

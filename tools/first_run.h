@@ -18,7 +18,8 @@
 // The picture a sample's holder image carries, decoded from its stored BMP (8 bits stay 8 bits).
 TBitmap sample_picture(Sample sample);
 
-// A picture file as a source: as read, or with `fit` scaled to 256 x 256 in grey levels.
+// A picture file as a source: as read, or with `fit` fitted to 256 x 256 in grey levels, its
+// proportions kept (fit.h).
 TBitmap input_picture(const std::string& path, bool fit);
 
 // Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which

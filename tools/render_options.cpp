@@ -210,8 +210,9 @@ SOURCE
                      It gets the window's treatment of a source picture: 24 bits per pixel,
                      width and height set to 256 keeping the top-left corner (new area black),
                      and only the blue byte of each pixel is used.
-    --fit            instead scale the --input picture smoothly to 256 x 256 (the aspect
-                     ratio is not kept) and use its grey level: for everyday photographs.
+    --fit            instead fit the --input picture into 256 x 256 in grey levels: the
+                     picture centred in the square of its longer side (black beside it),
+                     scaled smoothly, so that round things stay round. For photographs.
 
 SETTING
     --positions P1,...,P12   slider positions, whole numbers 0 to 200 (default all 100).

@@ -222,9 +222,10 @@ TEST(Command, SampleFileAsInputIsTheSample) {
     }
 }
 
-TEST(Command, FitScalesToGreyLevels) {
+TEST(Command, FitKeepsProportionsInGreyLevels) {
     ScratchDir dir;
-    // Left half pure red, right half pure blue, 600 x 300.
+    // Left half pure red, right half pure blue, 600 x 300: in the square of 600 it stands at
+    // rows 150 ... 449, which are output rows 64 ... 191; above and below is black.
     write_picture_file(make_picture(600, 300, [](int x, int) { return x < 300 ? Bgr{0, 0, 255} : Bgr{255, 0, 0}; }),
                        dir / "photo.png");
     const ToolRun run = run_tool({"--input", "photo.png", "--fit", "--source", "s.png", "--output", "o.png"}, dir.path());
@@ -232,7 +233,8 @@ TEST(Command, FitScalesToGreyLevels) {
     const TBitmap source = read_picture_file(dir / "s.png");
     ASSERT_EQ(source.Width(), 256);
     ASSERT_EQ(source.Height(), 256);
-    for (int y : {0, 100, 255}) {
+    for (int y : {64, 100, 191}) {
+        SCOPED_TRACE(y);
         const std::uint8_t* row = source.ScanLine(y);
         EXPECT_EQ(row[3 * 0], 76);    // red's grey level
         EXPECT_EQ(row[3 * 255], 29);  // blue's
@@ -241,6 +243,9 @@ TEST(Command, FitScalesToGreyLevels) {
             EXPECT_EQ(row[3 * x], row[3 * x + 2]);
         }
     }
+    for (int y : {0, 63, 192, 255})
+        for (int x : {0, 128, 255})
+            EXPECT_EQ(source.ScanLine(y)[3 * x], 0) << x << "," << y;
     const FirstRun reference = first_run(source, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
     EXPECT_EQ(picture_difference(reference.output, read_picture_file(dir / "o.png")), "");
 }

@@ -167,46 +167,6 @@ TEST(PictureFiles, FormatComesFromTheExtension) {
         EXPECT_THROW(picture_format_for(path), EInvalidGraphic) << path;
 }
 
-TEST(GreyFit, LevelsAreTheLumaOfEachColour) {
-    struct Case {
-        Bgr colour;
-        int level;
-    } cases[] = {
-        {{77, 77, 77}, 77}, {{0, 0, 255}, 76}, {{0, 255, 0}, 150}, {{255, 0, 0}, 29},
-        {{255, 255, 255}, 255}, {{0, 0, 0}, 0}, {{10, 200, 100}, 148},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.level);
-        const TBitmap fitted = grey_fitted(make_picture(300, 100, [&](int, int) { return c.colour; }), 256, 256);
-        ASSERT_EQ(fitted.Width(), 256);
-        ASSERT_EQ(fitted.Height(), 256);
-        ASSERT_EQ(fitted.PixelFormat(), TPixelFormat::pf24bit);
-        const TBitmap expected = make_picture(256, 256, [&](int, int) {
-            const auto v = static_cast<std::uint8_t>(c.level);
-            return Bgr{v, v, v};
-        });
-        EXPECT_EQ(picture_difference(expected, fitted), "");
-    }
-}
-
-TEST(GreyFit, ScalingIsSmooth) {
-    // Black on the left, white on the right: a smooth scaling ramps between them.
-    const TBitmap two = make_picture(2, 1, [](int x, int) {
-        const auto v = static_cast<std::uint8_t>(x ? 255 : 0);
-        return Bgr{v, v, v};
-    });
-    const TBitmap fitted = grey_fitted(two, 256, 256);
-    const std::uint8_t* row = fitted.ScanLine(100);
-    int between = 0;
-    for (int x = 1; x < 256; ++x) {
-        EXPECT_LE(row[3 * (x - 1)], row[3 * x]) << x;
-        between += row[3 * x] > 10 && row[3 * x] < 245;
-    }
-    EXPECT_GT(between, 10);
-    EXPECT_LT(row[0], 64);
-    EXPECT_GT(row[3 * 255], 191);
-}
-
 TEST(PictureFileSet, CommitPutsEveryFileInPlaceWithTheUsualMode) {
     ScratchDir dir;
     write_file(dir / "old.png", {'o', 'l', 'd'});

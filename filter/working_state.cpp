@@ -56,6 +56,12 @@ void start_engine() {
     build_band_map();
 }
 
+void clear_imaginary_field() {
+    for (int i = 0; i < image_size; ++i)
+        for (int j = 0; j < image_size; ++j)
+            field_im[i][j] = 0.0;
+}
+
 void release_working_state() {
     const MemorySource memory = default_memory_source();
     release_matrix(blue_plane, memory);

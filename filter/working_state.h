@@ -10,6 +10,10 @@
 // EOutOfResources naming it.
 void start_engine();
 
+// Sets every element of field_im to zero, as a freshly started engine holds it: the next run is
+// then the run a fresh start would make, without building the tables again.
+void clear_imaginary_field();
+
 // Releases every buffer and leaves every global empty. The window's buffers live as long as the
 // process; a tool or test that starts the engine again, or wants its memory back, calls this.
 void release_working_state();

@@ -9,16 +9,7 @@
 #include <string>
 
 #include "band.h"
-#include "first_run.h"
-
-// image_size^2 times the sum of the band energies before the gains, which Parseval's theorem
-// makes equal to the sum of the squared source values; and their relative difference.
-struct ParsevalCheck {
-    double spectrum_side = 0;
-    double source_side = 0;
-    double relative_difference = 0;
-};
-ParsevalCheck parseval_check(const BandEnergies& energies);
+#include "energies.h"
 
 // The whole report, every line ending in '\n'. `subject` names the source and setting in the
 // heading line.

@@ -2,8 +2,8 @@
 
 #include "engine.h"
 #include "exceptions.h"
-#include "first_run.h"
 #include "numeric.h"
+#include "working_state.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "band.h"
+#include "energies.h"
 #include "graphics.h"
 #include "samples.h"
 
@@ -21,15 +22,6 @@ TBitmap sample_picture(Sample sample);
 // A picture file as a source: as read, or with `fit` fitted to 256 x 256 in grey levels, its
 // proportions kept (fit.h).
 TBitmap input_picture(const std::string& path, bool fit);
-
-// Energy (sum of squared magnitudes re^2 + im^2) of each band of the centred spectrum, which
-// the forward transform scales by 1 / image_size^2.
-struct BandEnergies {
-    std::array<double, band_count> before{};  // right after the forward transform
-    std::array<double, band_count> after{};   // after the gains
-    std::array<std::int64_t, band_count> elements{};
-    std::int64_t source_square_sum = 0;       // sum of the squared blue bytes the run read
-};
 
 struct FirstRun {
     TBitmap source;    // what Image1 holds after the run: converted to 24 bits, 256 x 256
@@ -43,8 +35,3 @@ struct FirstRun {
 // ZeroDivide for a filtered picture without a positive value).
 FirstRun first_run(const TBitmap& source, const SliderPositions& positions);
 
-// The band energies of a centred spectrum, i outer and j inner as the run scans it.
-std::array<double, band_count> band_energies(RealMatrix re, RealMatrix im);
-
-// Sets every element of field_im to zero, as a freshly started engine holds it.
-void clear_imaginary_field();

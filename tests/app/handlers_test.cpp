@@ -110,6 +110,7 @@ TEST_F(Window, SampleChoiceCopiesThePictureAndRunsOnce) {
     const auto now = picture_bytes(Form1->Image1);
     for (int i = 0; i < 256 * 256; ++i)
         ASSERT_EQ(now[3 * i], wave[i]);
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, SlidersAnswerKeysAndMouseLikeAScrollBar) {
@@ -155,6 +156,7 @@ TEST_F(Window, DraggingTheThumbRunsOncePerNewPosition) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), 0), seen.end()) << "reached the very top";
     for (std::size_t i = 1; i < seen.size(); ++i)
         EXPECT_NE(seen[i], seen[i - 1]) << "one run per new position";
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, ProbesWriteTheHiddenLabels) {
@@ -190,6 +192,7 @@ TEST_F(Window, ProbesWriteTheHiddenLabels) {
     EXPECT_FALSE(Form1->Label6->Widget()->isVisible());
     EXPECT_TRUE(runs.empty());
     EXPECT_EQ(Form1->OpenDialog1->ExecuteCount(), 0);
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
@@ -262,10 +265,13 @@ TEST_F(Window, ClosingShowsTheMessageOnce) {
     EXPECT_FALSE(Form1->Showing());
 
     // The window manager's close (close box, system menu, Alt+F4) takes the same way.
+    const MessageRequest first = recorded_messages()[0];
     Form1->Show();
     recorded_messages().clear();
     Form1->Widget()->close();
-    EXPECT_EQ(recorded_messages().size(), 1u);
+    ASSERT_EQ(recorded_messages().size(), 1u);
+    EXPECT_EQ(recorded_messages()[0].text, first.text);
+    EXPECT_EQ(recorded_messages()[0].icon, first.icon);
     EXPECT_FALSE(Form1->Showing());
 }
 

@@ -7,6 +7,7 @@
 #include "band.h"
 #include "numeric.h"
 #include "engine.h"
+#include "picture_bytes.h"
 #include "state.h"
 #include "working_state.h"
 
@@ -26,25 +27,26 @@ void close_window() {
     release_working_state();
 }
 
-std::vector<std::uint8_t> picture_bytes(TImage* image) {
+namespace {
+
+TBitmap as_24bit(TImage* image) {
     TBitmap copy(*image->Picture()->Bitmap());
     copy.SetPixelFormat(TPixelFormat::pf24bit);
-    std::vector<std::uint8_t> out;
-    for (int y = 0; y < copy.Height(); ++y)
-        out.insert(out.end(), copy.ScanLine(y), copy.ScanLine(y) + 3 * copy.Width());
-    return out;
+    return copy;
 }
+
+}  // namespace
+
+std::vector<std::uint8_t> picture_bytes(TImage* image) { return bitmap_bytes(as_24bit(image)); }
+
+std::vector<std::uint8_t> picture_blue(TImage* image) { return blue_bytes(as_24bit(image)); }
 
 std::vector<std::uint8_t> sample_blue(Sample sample) {
     const auto bmp = sample_bmp(sample);
     TBitmap bitmap;
     bitmap.LoadFromBmp(bmp.data(), bmp.size());
     bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-    std::vector<std::uint8_t> blue(256 * 256);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            blue[y * 256 + x] = bitmap.ScanLine(y)[3 * x];
-    return blue;
+    return blue_bytes(bitmap);
 }
 
 RunObserver::RunObserver(TForm1* form, std::function<void()> on_run) : form_(form) {

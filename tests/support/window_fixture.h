@@ -21,6 +21,8 @@ void close_window();
 
 // The pixels of a picture as 24-bit bytes, top-down, blue-green-red.
 std::vector<std::uint8_t> picture_bytes(TImage* image);
+// The blue byte of every pixel of a picture as 24 bits, [y * width + x].
+std::vector<std::uint8_t> picture_blue(TImage* image);
 // The blue byte of every pixel of a sample, [y * 256 + x].
 std::vector<std::uint8_t> sample_blue(Sample sample);
 

@@ -18,8 +18,6 @@
 
 namespace {
 
-const char* const zero_max_text = "0 による浮動小数点数除算.";
-
 class Window : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -208,7 +206,7 @@ TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
     Form1->ScrollBar12->Widget()->setFocus();
     QTest::keyClick(Form1->ScrollBar12->Widget(), Qt::Key_End);  // this run meets the zero maximum
     ASSERT_EQ(recorded_messages().size(), 1u);
-    EXPECT_EQ(recorded_messages()[0].text, zero_max_text);
+    EXPECT_EQ(recorded_messages()[0].text, zero_maximum_text);
     EXPECT_EQ(recorded_messages()[0].title, "Veld");
     EXPECT_EQ(recorded_messages()[0].icon, MessageIcon::Stop);
     EXPECT_EQ(picture_bytes(Form1->Image3), last_good);
@@ -246,7 +244,7 @@ TEST_F(Window, APresetStopsAtTheSliderWhoseRunFails) {
             source->ScanLine(y)[i] = 90;
     click_centre(Form1->Button9);  // "0" in Low: ScrollBar1's run fails
     ASSERT_EQ(recorded_messages().size(), 1u);
-    EXPECT_EQ(recorded_messages()[0].text, zero_max_text);
+    EXPECT_EQ(recorded_messages()[0].text, zero_maximum_text);
     EXPECT_EQ(Form1->ScrollBar1->Position(), 200);
     for (TScrollBar* s : {Form1->ScrollBar2, Form1->ScrollBar3, Form1->ScrollBar4})
         EXPECT_EQ(s->Position(), 100) << s->Name() << " was never set";
@@ -288,9 +286,7 @@ TEST_F(Window, PicturesEqualTheScalarReferenceAfterRandomActions) {
         pending = expected;
         ++checked;
     });
-    TRadioButton* radios[] = {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                              Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                              Form1->RadioButton9};
+    const auto radios = sample_radios(Form1);
     TButton* presets[] = {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4, Form1->Button5,
                           Form1->Button6, Form1->Button7, Form1->Button8};  // never "0" in Low
     const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home};

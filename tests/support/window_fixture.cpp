@@ -70,6 +70,11 @@ std::array<int, 12> slider_positions(TForm1* form) {
     return p;
 }
 
+std::array<TRadioButton*, 7> sample_radios(TForm1* form) {
+    return {form->RadioButton1, form->RadioButton4, form->RadioButton5, form->RadioButton6,
+            form->RadioButton7, form->RadioButton8, form->RadioButton9};
+}
+
 QRect scroll_part(QScrollBar* bar, QStyle::SubControl part) {
     QStyleOptionSlider opt;
     opt.initFrom(bar);

@@ -41,6 +41,11 @@ private:
 };
 
 std::array<int, 12> slider_positions(TForm1* form);
+// The seven radio buttons that choose a sample, RadioButton1 and RadioButton4 ... 9.
+std::array<TRadioButton*, 7> sample_radios(TForm1* form);
+
+// The box of a run that meets the zero maximum, in the runtime's words.
+inline constexpr const char* zero_maximum_text = "0 による浮動小数点数除算.";
 
 // Where a part of a scroll bar (arrow, track above or below the thumb, thumb) lies, in the
 // bar's own coordinates, under the bar's style and position now.

@@ -241,7 +241,7 @@ TEST(Command, FitScalesToGreyLevels) {
             EXPECT_EQ(row[3 * x], row[3 * x + 2]);
         }
     }
-    const FirstRun reference = first_run(source, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
+    const FirstRun reference = first_run(source, all_100);
     EXPECT_EQ(picture_difference(reference.output, read_picture_file(dir / "o.png")), "");
 }
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-const SliderPositions all_100 = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-
 // Positions of the spectrum in each band, from the band rule.
 const std::int64_t band_sizes[band_count] = {1, 8, 20, 68, 188, 492, 1316, 3420, 8888, 22876, 28114, 145};
 

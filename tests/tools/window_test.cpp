@@ -18,8 +18,6 @@
 
 namespace {
 
-const SliderPositions all_100 = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-
 void ensure_application() {
     static char name[] = "tools_tests";
     static char* argv[] = {name, nullptr};

@@ -218,7 +218,8 @@ TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
 
     // Another sample: the new picture is in Image1, the radio stays checked, the box once more.
     click(Form1->RadioButton9);
-    EXPECT_EQ(recorded_messages().size(), 2u);
+    ASSERT_EQ(recorded_messages().size(), 2u);
+    EXPECT_EQ(recorded_messages()[1].text, zero_maximum_text);
     EXPECT_TRUE(Form1->RadioButton9->Checked());
     const auto moon = sample_blue(Sample::Moon);
     const auto shown = picture_bytes(Form1->Image1);

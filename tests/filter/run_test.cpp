@@ -230,6 +230,7 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
                 } else {
                     s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
                 }
+                // Drawn in every round, so that each round's settings stay what they were.
                 for (int k = 0; k < 12; ++k)
                     s.positions[k] = settings[rng() % 9];
                 if (r.every_gain_200)

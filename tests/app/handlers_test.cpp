@@ -18,8 +18,6 @@
 
 namespace {
 
-const char* const zero_max_text = "0 による浮動小数点数除算.";
-
 class Window : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -110,6 +108,7 @@ TEST_F(Window, SampleChoiceCopiesThePictureAndRunsOnce) {
     const auto now = picture_bytes(Form1->Image1);
     for (int i = 0; i < 256 * 256; ++i)
         ASSERT_EQ(now[3 * i], wave[i]);
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, SlidersAnswerKeysAndMouseLikeAScrollBar) {
@@ -155,6 +154,7 @@ TEST_F(Window, DraggingTheThumbRunsOncePerNewPosition) {
     EXPECT_NE(std::find(seen.begin(), seen.end(), 0), seen.end()) << "reached the very top";
     for (std::size_t i = 1; i < seen.size(); ++i)
         EXPECT_NE(seen[i], seen[i - 1]) << "one run per new position";
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, ProbesWriteTheHiddenLabels) {
@@ -190,6 +190,7 @@ TEST_F(Window, ProbesWriteTheHiddenLabels) {
     EXPECT_FALSE(Form1->Label6->Widget()->isVisible());
     EXPECT_TRUE(runs.empty());
     EXPECT_EQ(Form1->OpenDialog1->ExecuteCount(), 0);
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
@@ -205,7 +206,7 @@ TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
     Form1->ScrollBar12->Widget()->setFocus();
     QTest::keyClick(Form1->ScrollBar12->Widget(), Qt::Key_End);  // this run meets the zero maximum
     ASSERT_EQ(recorded_messages().size(), 1u);
-    EXPECT_EQ(recorded_messages()[0].text, zero_max_text);
+    EXPECT_EQ(recorded_messages()[0].text, zero_maximum_text);
     EXPECT_EQ(recorded_messages()[0].title, "Veld");
     EXPECT_EQ(recorded_messages()[0].icon, MessageIcon::Stop);
     EXPECT_EQ(picture_bytes(Form1->Image3), last_good);
@@ -217,7 +218,8 @@ TEST_F(Window, AllSlidersAtTheBottomShowTheErrorAndKeepThePreviousOutput) {
 
     // Another sample: the new picture is in Image1, the radio stays checked, the box once more.
     click(Form1->RadioButton9);
-    EXPECT_EQ(recorded_messages().size(), 2u);
+    ASSERT_EQ(recorded_messages().size(), 2u);
+    EXPECT_EQ(recorded_messages()[1].text, zero_maximum_text);
     EXPECT_TRUE(Form1->RadioButton9->Checked());
     const auto moon = sample_blue(Sample::Moon);
     const auto shown = picture_bytes(Form1->Image1);
@@ -243,7 +245,7 @@ TEST_F(Window, APresetStopsAtTheSliderWhoseRunFails) {
             source->ScanLine(y)[i] = 90;
     click_centre(Form1->Button9);  // "0" in Low: ScrollBar1's run fails
     ASSERT_EQ(recorded_messages().size(), 1u);
-    EXPECT_EQ(recorded_messages()[0].text, zero_max_text);
+    EXPECT_EQ(recorded_messages()[0].text, zero_maximum_text);
     EXPECT_EQ(Form1->ScrollBar1->Position(), 200);
     for (TScrollBar* s : {Form1->ScrollBar2, Form1->ScrollBar3, Form1->ScrollBar4})
         EXPECT_EQ(s->Position(), 100) << s->Name() << " was never set";
@@ -262,10 +264,13 @@ TEST_F(Window, ClosingShowsTheMessageOnce) {
     EXPECT_FALSE(Form1->Showing());
 
     // The window manager's close (close box, system menu, Alt+F4) takes the same way.
+    const MessageRequest first = recorded_messages()[0];
     Form1->Show();
     recorded_messages().clear();
     Form1->Widget()->close();
-    EXPECT_EQ(recorded_messages().size(), 1u);
+    ASSERT_EQ(recorded_messages().size(), 1u);
+    EXPECT_EQ(recorded_messages()[0].text, first.text);
+    EXPECT_EQ(recorded_messages()[0].icon, first.icon);
     EXPECT_FALSE(Form1->Showing());
 }
 
@@ -277,18 +282,12 @@ TEST_F(Window, PicturesEqualTheScalarReferenceAfterRandomActions) {
     reference_run(sample_blue(Sample::Wave), all(100), field);
     int mismatches = 0;
     observe([&] {
-        const auto shown = picture_bytes(Form1->Image1);
-        std::vector<std::uint8_t> blue(256 * 256);
-        for (int i = 0; i < 256 * 256; ++i)
-            blue[i] = shown[3 * i];
-        const ReferenceRun expected = reference_run(blue, slider_positions(Form1), field);
+        const ReferenceRun expected = reference_run(picture_blue(Form1->Image1), slider_positions(Form1), field);
         // Image3 is being drawn right now: compare the finished pictures after the event.
         pending = expected;
         ++checked;
     });
-    TRadioButton* radios[] = {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                              Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                              Form1->RadioButton9};
+    const auto radios = sample_radios(Form1);
     TButton* presets[] = {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4, Form1->Button5,
                           Form1->Button6, Form1->Button7, Form1->Button8};  // never "0" in Low
     const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home};

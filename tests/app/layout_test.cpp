@@ -125,10 +125,7 @@ TEST_F(Layout, SlidersStartInTheMiddleAndWaveIsChecked) {
         EXPECT_EQ(bar->singleStep(), 5);
         EXPECT_EQ(bar->pageStep(), 20);
     }
-    const TRadioButton* radios[] = {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                                    Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                                    Form1->RadioButton9};
-    for (const TRadioButton* r : radios)
+    for (const TRadioButton* r : sample_radios(Form1))
         EXPECT_EQ(r->Checked(), r == Form1->RadioButton1) << r->Name();
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,10 +39,12 @@ struct FailingMemory {
 
 TEST(Startup, TraceLinesComeInOrderAndTheFirstWindowIsComplete) {
     close_window();
+    recorded_messages().clear();
     testing::internal::CaptureStdout();
     open_window();
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(out, "extended int\na\nb\n");
+    EXPECT_TRUE(recorded_messages().empty()) << "a box at start-up";
 
     EXPECT_EQ(band_map[128][128], 0);
     EXPECT_EQ(band_map[0][0], 11);
@@ -90,12 +94,24 @@ TEST(Startup, AnyBufferThatCannotBeAllocatedStopsStartUpWithOneBox) {
         close_window();
         recorded_messages().clear();
         testing::internal::CaptureStdout();
+        // Should the window come up after all, its event loop ends at once rather than wait.
+        QTimer end_loop;
+        end_loop.setSingleShot(true);
+        QObject::connect(&end_loop, &QTimer::timeout, [] { QCoreApplication::quit(); });
+        end_loop.start(0);
+        int status;
         {
             FailingMemory failing(c.request);
-            EXPECT_THROW(Application->CreateForm(Form1), std::exception);
+            static char name[] = "veld";
+            char* argv[] = {name, nullptr};
+            status = run_veld(1, argv);
         }
         const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, 1);
         EXPECT_EQ(Form1, nullptr);
+        ASSERT_EQ(recorded_messages().size(), 1u);
+        EXPECT_EQ(recorded_messages()[0].text,
+                  std::string("Not enough memory for the working buffer ") + c.buffer + ".");
         EXPECT_EQ(out.find("Alloc Error  !!\n") != std::string::npos, c.alloc_error_line) << out;
         release_working_state();
     }

@@ -10,6 +10,7 @@
 #include "fft.h"
 #include "numeric.h"
 #include "engine.h"
+#include "engine_fixture.h"
 #include "samples.h"
 #include "working_state.h"
 
@@ -34,9 +35,7 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace {
 
 TEST(RunAllocation, OnlyTheWorkBitmapIsAllocated) {
-    testing::internal::CaptureStdout();
-    start_engine();
-    testing::internal::GetCapturedStdout();
+    start_engine_quietly();
 
     TBitmap source, spectrum, output;
     const auto bmp = sample_bmp(Sample::Jupiter);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 #include "fft.h"
 #include "numeric.h"
 #include "engine.h"
+#include "engine_fixture.h"
+#include "picture_bytes.h"
 #include "reference_run.h"
 #include "samples.h"
 #include "state.h"
@@ -47,28 +50,9 @@ struct Surfaces {
     }
 };
 
-std::vector<std::uint8_t> bytes(const TBitmap& b) {
-    std::vector<std::uint8_t> out;
-    for (int y = 0; y < b.Height(); ++y)
-        out.insert(out.end(), b.ScanLine(y), b.ScanLine(y) + 3 * b.Width());
-    return out;
-}
-
-std::vector<std::uint8_t> blue_of(const TBitmap& b) {
-    std::vector<std::uint8_t> out(256 * 256);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            out[y * 256 + x] = b.ScanLine(y)[3 * x];
-    return out;
-}
-
 class FilterRun : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        testing::internal::CaptureStdout();
-        start_engine();
-        testing::internal::GetCapturedStdout();
-    }
+    static void SetUpTestSuite() { start_engine_quietly(); }
     static void TearDownTestSuite() { release_working_state(); }
     void SetUp() override { clear_im(); }
     static void clear_im() {
@@ -112,7 +96,7 @@ TEST_F(FilterRun, AllAtOneHundredShowsTheSourceShiftedByOnePixel) {
         const auto bmp = sample_bmp(sample);
         s.source.LoadFromBmp(bmp.data(), bmp.size());
         s.source.SetPixelFormat(TPixelFormat::pf24bit);
-        const auto blue = blue_of(s.source);
+        const auto blue = blue_bytes(s.source);
         const int top = *std::max_element(blue.begin(), blue.end());
         s.run();
         int one_lower = 0;
@@ -150,7 +134,7 @@ TEST_F(FilterRun, ZeroMaximumStopsBeforeTheOutputAndReleasesTheWorkBitmap) {
     s.output.Canvas()->Pen()->SetColor(clWhite);
     s.output.Canvas()->MoveTo(0, 3);
     s.output.Canvas()->LineTo(256, 3);
-    const auto before = bytes(s.output);
+    const auto before = bitmap_bytes(s.output);
     s.positions.fill(200);
     const long bitmaps = TBitmap::Instances();
     try {
@@ -161,8 +145,8 @@ TEST_F(FilterRun, ZeroMaximumStopsBeforeTheOutputAndReleasesTheWorkBitmap) {
         EXPECT_STREQ(e.what(), "0 による浮動小数点数除算");
     }
     EXPECT_EQ(TBitmap::Instances(), bitmaps);
-    EXPECT_EQ(bytes(s.output), before) << "the output keeps the last picture";
-    for (std::uint8_t b : bytes(s.spectrum))
+    EXPECT_EQ(bitmap_bytes(s.output), before) << "the output keeps the last picture";
+    for (std::uint8_t b : bitmap_bytes(s.spectrum))
         ASSERT_EQ(b, 0);
 }
 
@@ -186,25 +170,6 @@ TEST_F(FilterRun, SourceIsConvertedInPlace) {
     EXPECT_EQ(small.source.ScanLine(255)[3 * 9], 200);
     EXPECT_EQ(small.source.ScanLine(255)[3 * 10], 0);
 }
-
-// The transform kernels this processor runs; the run's passes follow the kernel.
-std::vector<FftKernel> runnable_kernels() {
-    std::vector<FftKernel> kernels;
-    for (FftKernel k : {FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2, FftKernel::Avx512})
-        if (fft_kernel_supported(k))
-            kernels.push_back(k);
-    return kernels;
-}
-
-class KernelChoice {
-public:
-    explicit KernelChoice(FftKernel k) : before_(fft_kernel()) { EXPECT_TRUE(set_fft_kernel(k)); }
-    ~KernelChoice() { set_fft_kernel(before_); }
-    std::string label() const { return std::string(fft_kernel_name()) + " transform, " + filter_pass_name() + " passes"; }
-
-private:
-    FftKernel before_;
-};
 
 // An observer that copies the field at each moment and, to prove that the run's checks never
 // see its arithmetic, leaves every floating-point flag raised behind it.
@@ -234,7 +199,16 @@ private:
 // both field matrices equal the scalar reference bit for bit, with every kernel, and with an
 // observer looking on or not.
 TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
-    for (FftKernel kernel : runnable_kernels())
+    const struct Round {
+        std::optional<Sample> sample;  // none: a picture of random bytes
+        bool every_gain_200;           // every slider at the top instead of random settings
+    } rounds[] = {
+        {Sample::Wave, false},    {Sample::Steps, false},   {Sample::Circles1, false},
+        {Sample::Circles2, true}, {Sample::Jupiter, false}, {Sample::Saturn, false},
+        {Sample::Moon, false},    {std::nullopt, false},    {std::nullopt, false},
+        {std::nullopt, false},    {std::nullopt, false},    {std::nullopt, false},
+    };
+    for (FftKernel kernel : supported_kernels())
         for (bool observed : {false, true}) {
             const KernelChoice choice(kernel);
             SCOPED_TRACE(choice.label() + (observed ? ", observed" : ""));
@@ -246,24 +220,27 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
             Surfaces s;
             if (observed)
                 s.observer = &copier;
-            for (int round = 0; round < 12; ++round) {
-                SCOPED_TRACE(round);
-                if (round < sample_count) {
-                    const auto bmp = sample_bmp(all_samples[round]);
+            for (std::size_t n = 0; n < std::size(rounds); ++n) {
+                const Round& r = rounds[n];
+                SCOPED_TRACE(testing::Message() << "round " << n << ", "
+                                                << (r.sample ? sample_caption(*r.sample) : "random picture"));
+                if (r.sample) {
+                    const auto bmp = sample_bmp(*r.sample);
                     s.source.LoadFromBmp(bmp.data(), bmp.size());
                 } else {
                     s.fill([&](int, int) { return static_cast<int>(rng() % 256); });
                 }
+                // Drawn in every round, so that each round's settings stay what they were.
                 for (int k = 0; k < 12; ++k)
                     s.positions[k] = settings[rng() % 9];
-                if (round == 3)
-                    s.positions.fill(0);  // every band at gain 200 %
+                if (r.every_gain_200)
+                    s.positions.fill(0);
                 s.source.SetPixelFormat(TPixelFormat::pf24bit);
-                const ReferenceRun expected = reference_run(blue_of(s.source), s.positions, reference);
+                const ReferenceRun expected = reference_run(blue_bytes(s.source), s.positions, reference);
                 ASSERT_FALSE(expected.zero_maximum);
                 ASSERT_NO_THROW(s.run());
-                EXPECT_TRUE(bytes(s.spectrum) == expected.spectrum);
-                EXPECT_TRUE(bytes(s.output) == expected.output);
+                EXPECT_TRUE(bitmap_bytes(s.spectrum) == expected.spectrum);
+                EXPECT_TRUE(bitmap_bytes(s.output) == expected.output);
                 for (int i = 0; i < 256; ++i) {
                     ASSERT_EQ(std::memcmp(field_re[i], reference.re[i].data(), 256 * sizeof(double)), 0) << i;
                     ASSERT_EQ(std::memcmp(field_im[i], reference.im[i].data(), 256 * sizeof(double)), 0) << i;
@@ -295,7 +272,7 @@ TEST_F(FilterRun, TheObserverSeesTheFieldOnEitherSideOfTheGains) {
             ASSERT_EQ(copier.after_im[at], factor * copier.before_im[at]) << i << "," << j;
         }
     double blue_sum = 0;
-    for (std::uint8_t b : blue_of(s.source))
+    for (std::uint8_t b : blue_bytes(s.source))
         blue_sum += b;
     EXPECT_NEAR(copier.before_re[128 * 256 + 128], blue_sum / 65536, 1e-12)
         << "the zero frequency holds the mean of the blue bytes";
@@ -319,8 +296,8 @@ RunState state_after(bool stopped, MathError::Kind kind, const Surfaces& s) {
     RunState st;
     st.stopped = stopped;
     st.kind = kind;
-    st.spectrum = bytes(s.spectrum);
-    st.output = bytes(s.output);
+    st.spectrum = bitmap_bytes(s.spectrum);
+    st.output = bitmap_bytes(s.output);
     for (int i = 0; i < 256; ++i) {
         st.re.insert(st.re.end(), field_re[i], field_re[i] + 256);
         st.im.insert(st.im.end(), field_im[i], field_im[i] + 256);
@@ -372,7 +349,7 @@ TEST_F(FilterRun, ARunThatStopsLeavesWhatTheStepsLeave) {
         {"a mean whose colours leave 32 bits", [&] { everywhere(3e6); }, 100},
         {"every gain zero: no positive maximum", [&] { everywhere(0); }, 200},
     };
-    for (FftKernel kernel : runnable_kernels()) {
+    for (FftKernel kernel : supported_kernels()) {
         const KernelChoice choice(kernel);
         for (const Case& c : cases) {
             SCOPED_TRACE(choice.label() + ", " + c.name);

@@ -1,6 +1,7 @@
-// The fuzz targets' checks, replayed in the ordinary suite: over the seed corpus, whose outcome
-// is known file by file, and over every input that ever broke a promise (fuzz/regressions).
-// A crash found by fuzzing becomes a regression case by copying the input there.
+// The fuzz targets' checks, replayed in the ordinary suite: over the seed corpus and over the
+// hostile inputs kept in fuzz/regressions, each folder's outcome known file by file. A crash
+// found by fuzzing becomes a regression case by copying the input there, listing it below with
+// the outcome it must have, and naming it in fuzz/regressions/README.
 
 #include <gtest/gtest.h>
 
@@ -45,30 +46,25 @@ InputOutcome bmp_check(const std::vector<std::uint8_t>& bytes) {
     return check_bmp_input(bytes.data(), bytes.size());
 }
 
-// Every seed must be listed with its outcome, and every listed seed must be in the corpus.
-void replay_seeds(const std::string& target, Check check, const std::map<std::string, InputOutcome>& expected) {
-    const auto seeds = files_in(fuzz_dir / "corpus" / target);
-    ASSERT_EQ(seeds.size(), expected.size()) << "the table and fuzz/corpus/" << target << " differ";
-    for (const fs::path& seed : seeds) {
-        SCOPED_TRACE(seed.filename().string());
-        const auto it = expected.find(seed.filename().string());
-        ASSERT_NE(it, expected.end()) << "a seed without an expected outcome";
-        InputOutcome got{};
-        ASSERT_NO_THROW(got = check(file_bytes(seed)));
-        EXPECT_STREQ(outcome_name(got), outcome_name(it->second));
-    }
-}
-
-void replay_regressions(const std::string& target, Check check) {
-    for (const fs::path& input : files_in(fuzz_dir / "regressions" / target)) {
+// Every input of fuzz/<folder> must be listed with its outcome, and every listed input must be
+// there. A folder that is missing or empty fails: a replay over nothing would pass unseen.
+void replay(const std::string& folder, Check check, const std::map<std::string, InputOutcome>& expected) {
+    const auto inputs = files_in(fuzz_dir / folder);
+    ASSERT_FALSE(inputs.empty()) << "fuzz/" << folder << " is missing or holds no input";
+    ASSERT_EQ(inputs.size(), expected.size()) << "the table and fuzz/" << folder << " differ";
+    for (const fs::path& input : inputs) {
         SCOPED_TRACE(input.filename().string());
-        EXPECT_NO_THROW(check(file_bytes(input)));
+        const auto it = expected.find(input.filename().string());
+        ASSERT_NE(it, expected.end()) << "an input without an expected outcome";
+        InputOutcome got{};
+        ASSERT_NO_THROW(got = check(file_bytes(input)));
+        EXPECT_STREQ(outcome_name(got), outcome_name(it->second));
     }
 }
 
 TEST(BmpReaderInputs, SeedsGiveTheirKnownOutcome) {
     using enum InputOutcome;
-    replay_seeds("bmp", bmp_check,
+    replay("corpus/bmp", bmp_check,
                  {{"pal8-2x2-full-palette.bmp", Decoded},
                   {"pal8-4x2-rle8.bmp", Refused},  // compressed
                   {"pal8-5x3-four-colours.bmp", Decoded},
@@ -78,7 +74,19 @@ TEST(BmpReaderInputs, SeedsGiveTheirKnownOutcome) {
                   {"rgb24-4x1-gap.bmp", Decoded}});
 }
 
-TEST(BmpReaderInputs, InputsThatOnceBrokeAPromiseKeepThemNow) { replay_regressions("bmp", bmp_check); }
+// Sizes and offsets that wrap or exceed every limit, a file cut short, no file at all: each
+// refused with a message, never read past its end.
+TEST(BmpReaderInputs, InputsThatOnceBrokeAPromiseKeepThemNow) {
+    using enum InputOutcome;
+    replay("regressions/bmp", bmp_check,
+           {{"16384-by-16384-in-70-bytes.bmp", Refused},
+            {"8x8-cut-in-half.bmp", Refused},
+            {"declared-file-size-4-gib.bmp", Refused},
+            {"pal8-index-beyond-four-colours.bmp", Refused},
+            {"pixel-offset-wraps-around.bmp", Refused},
+            {"width-2147483647.bmp", Refused},
+            {"zeros-64.bin", Refused}});
+}
 
 #ifdef VELD_HAS_RENDER
 class RenderInputs : public ::testing::Test {
@@ -104,7 +112,7 @@ protected:
 
 TEST_F(RenderInputs, SeedsGiveTheirKnownOutcome) {
     using enum InputOutcome;
-    replay_seeds("render", [this](const auto& bytes) { return check(bytes); },
+    replay("corpus/render", [this](const auto& bytes) { return check(bytes); },
                  {{"gradient-8x8.jpg", Decoded},
                   {"grey-3x1.pgm", Decoded},
                   {"grey16-2x2.png", Decoded},
@@ -129,8 +137,16 @@ TEST_F(RenderInputs, NothingAndGarbageAreRefusedNamingTheFile) {
     }
 }
 
+// Refused with a message naming the file, or read and run; a picture without blue ends its run
+// at the zero maximum and nowhere else.
 TEST_F(RenderInputs, InputsThatOnceBrokeAPromiseKeepThemNow) {
-    replay_regressions("render", [this](const auto& bytes) { return check(bytes); });
+    using enum InputOutcome;
+    replay("regressions/render", [this](const auto& bytes) { return check(bytes); },
+           {{"no-blue-4x4.bmp", Decoded},
+            {"png-16x16-cut-short.png", Refused},
+            {"png-65535x65535-one-row-of-data.png", Refused},
+            {"width-2147483647.bmp", Refused},
+            {"zeros-64.bin", Refused}});
 }
 #endif
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine_fixture.h"
 #include "fft.h"
 #include "numeric.h"
 #include "presenter_recorder.h"
@@ -63,32 +64,18 @@ const Injection injections[] = {
     {"a mean too large for a colour", [] { fill_field_im(1e17); }, {Kind::InvalidOp}},
 };
 
-std::vector<FftKernel> supported_kernels() {
-    std::vector<FftKernel> kernels;
-    for (FftKernel k : {FftKernel::Plain, FftKernel::Sse2, FftKernel::Avx2, FftKernel::Avx512})
-        if (fft_kernel_supported(k))
-            kernels.push_back(k);
-    return kernels;
-}
-
 class FloatingPointGuard : public ::testing::Test {
 protected:
     void SetUp() override {
-        kernel_before = fft_kernel();
         open_window();
         recorded_messages().clear();
     }
-    void TearDown() override {
-        close_window();
-        set_fft_kernel(kernel_before);
-    }
+    void TearDown() override { close_window(); }
     // One user key press on a slider whose position then really changes.
     static void press(TScrollBar* slider, Qt::Key key) {
         slider->Widget()->setFocus();
         QTest::keyClick(slider->Widget(), key);
     }
-
-    FftKernel kernel_before{};
 };
 
 TEST_F(FloatingPointGuard, AnInjectedErrorIsShownAndNothingIsDrawn) {
@@ -96,8 +83,9 @@ TEST_F(FloatingPointGuard, AnInjectedErrorIsShownAndNothingIsDrawn) {
     ASSERT_GE(kernels.size(), 2u);
     TScrollBar* slider = Form1->ScrollBar5;
     for (const FftKernel kernel : kernels) {
-        ASSERT_TRUE(set_fft_kernel(kernel));
-        SCOPED_TRACE(fft_kernel_name());
+        const KernelChoice choice(kernel);
+        ASSERT_TRUE(choice.chosen());
+        SCOPED_TRACE(choice.label());
         for (const Injection& c : injections) {
             SCOPED_TRACE(c.name);
             fill_field_im(0.0);

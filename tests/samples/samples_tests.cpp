@@ -17,6 +17,7 @@
 
 #include "bmp.h"
 #include "samples.h"
+#include "stored_fields.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr Sample all_samples[] = {Sample::Wave,    Sample::Steps,  Sample::Circles1, Sample::Circles2,
                                   Sample::Jupiter, Sample::Saturn, Sample::Moon};
-
-std::uint32_t field32(const Bytes& file, std::size_t offset) {
-    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8 | std::uint32_t{file[offset + 2]} << 16 |
-           std::uint32_t{file[offset + 3]} << 24;
-}
-std::uint32_t field16(const Bytes& file, std::size_t offset) {
-    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8;
-}
 
 // Every sample decoded once for the whole program.
 class SamplePictures : public ::testing::Test {

@@ -44,7 +44,6 @@
 
 namespace {
 
-const char* const zero_max_text = "0 による浮動小数点数除算.";
 constexpr int bottom = 200;
 // The resident set may grow by at most this much between the 1000th action and the last.
 constexpr long growth_allowed = 2L << 20;
@@ -167,10 +166,7 @@ protected:
         QTest::mouseClick(b->Widget(), Qt::LeftButton);
     }
     void sample() {
-        TRadioButton* radios[] = {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                                  Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                                  Form1->RadioButton9};
-        QTest::mouseClick(radios[pick(7)]->Widget(), Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(sample_radios(Form1)[pick(7)]->Widget(), Qt::LeftButton, {}, QPoint(6, 8));
     }
     // Left or right click inside the spectrum, or a left press inside released outside it.
     void probe() {
@@ -260,7 +256,7 @@ TEST_F(Soak, RandomActionsKeepEveryPromiseOfTheWindow) {
         bool promises_kept = log.between_runs() && static_cast<long>(messages.size()) == bottom_runs &&
                              log.outputs - outputs == runs - bottom_runs;
         for (const MessageRequest& m : messages)
-            promises_kept = promises_kept && m.text == zero_max_text && m.title == "Veld" &&
+            promises_kept = promises_kept && m.text == zero_maximum_text && m.title == "Veld" &&
                             m.icon == MessageIcon::Stop;
         promises_kept = promises_kept && square_24bit(Form1->Image1) && square_24bit(Form1->Image2) &&
                         square_24bit(Form1->Image3) && grey(Form1->Image3);

@@ -31,6 +31,18 @@ void transform(int n, Line& line)
     fft1d(n, reversal.data(), sines.data(), &x, &y);
 }
 
+// A line of `length` values drawn uniformly from [low, high), x and y in turn.
+Line random_line(int length, std::mt19937_64& rng, double low, double high)
+{
+    std::uniform_real_distribution<double> value(low, high);
+    Line line{std::vector<double>(length), std::vector<double>(length)};
+    for (int m = 0; m < length; ++m) {
+        line.x[m] = value(rng);
+        line.y[m] = value(rng);
+    }
+    return line;
+}
+
 TEST(Fft1d, WorkedValuesForEight)
 {
     const double r = std::sqrt(0.5);
@@ -88,16 +100,11 @@ TEST(Fft1d, ZeroLengthTouchesNothing)
 TEST(Fft1d, AgreesWithDirectSummation)
 {
     std::mt19937_64 rng(20240611);
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
     const int lengths[] = {8, -8, 16, -16, 4, -4, 64, -64};
     for (const int n : lengths) {
         SCOPED_TRACE(n);
         const int length = n < 0 ? -n : n;
-        Line line{std::vector<double>(length), std::vector<double>(length)};
-        for (int m = 0; m < length; ++m) {
-            line.x[m] = value(rng);
-            line.y[m] = value(rng);
-        }
+        Line line = random_line(length, rng, -1.0, 1.0);
         const auto expected = direct_dft(n, line.x, line.y);
         transform(n, line);
         // Each output is a sum of |n| unit-sized terms; forward sums are also divided by |n|.
@@ -113,14 +120,9 @@ TEST(Fft1d, AgreesWithDirectSummation)
 TEST(Fft1d, ForwardThenBackwardRestoresTheLine)
 {
     std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> value(-1.0, 1.0);
     for (int n = 4; n <= 1024; n *= 2) {
         SCOPED_TRACE(n);
-        Line line{std::vector<double>(n), std::vector<double>(n)};
-        for (int m = 0; m < n; ++m) {
-            line.x[m] = value(rng);
-            line.y[m] = value(rng);
-        }
+        Line line = random_line(n, rng, -1.0, 1.0);
         const Line original = line;
         transform(n, line);
         transform(-n, line);
@@ -136,16 +138,11 @@ TEST(Fft1d, ForwardThenBackwardRestoresTheLine)
 TEST(Fft1d, MatchesTheScalarReferenceBitForBit)
 {
     std::mt19937_64 rng(99);
-    std::uniform_real_distribution<double> value(-1000.0, 1000.0);
     const int lengths[] = {4, -4, 8, -8, 256, -256, 1024, -1024};
     for (const int n : lengths) {
         SCOPED_TRACE(n);
         const int length = n < 0 ? -n : n;
-        Line line{std::vector<double>(length), std::vector<double>(length)};
-        for (int m = 0; m < length; ++m) {
-            line.x[m] = value(rng);
-            line.y[m] = value(rng);
-        }
+        Line line = random_line(length, rng, -1000.0, 1000.0);
         Line reference = line;
         const std::vector<double> sines = built_sine_table(length);
         const std::vector<std::int32_t> reversal = built_bit_reversal(length);

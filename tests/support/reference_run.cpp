@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "reference_fft.h"
+#include "reference_line.h"
 
 namespace {
 
@@ -57,28 +58,14 @@ const Tables& tables() {
     return t;
 }
 
+// The red curve's segments, over the 24-bit top-down spectrum picture.
 void draw_line(std::vector<std::uint8_t>& pic, int x0, int y0, int x1, int y1) {
-    // Bresenham along the longer axis, end point excluded, ties away from the start.
-    const long long dx = std::llabs(static_cast<long long>(x1) - x0);
-    const long long dy = std::llabs(static_cast<long long>(y1) - y0);
-    const int sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -1 : 1;
-    const bool xmajor = dx >= dy;
-    const long long steps = xmajor ? dx : dy, minor = xmajor ? dy : dx;
-    long long x = x0, y = y0, err = 0;
-    for (long long i = 0; i < steps; ++i) {
-        if (x >= 0 && x < N && y >= 0 && y < N) {
-            std::uint8_t* p = &pic[(y * N + x) * 3];
-            p[0] = 0;
-            p[1] = 0;
-            p[2] = 255;
-        }
-        if (xmajor) x += sx; else y += sy;
-        err += 2 * minor;
-        if (err >= steps) {
-            if (xmajor) y += sy; else x += sx;
-            err -= 2 * steps;
-        }
-    }
+    reference_line(x0, y0, x1, y1, N, N, [&](int x, int y) {
+        std::uint8_t* p = &pic[(static_cast<std::size_t>(y) * N + x) * 3];
+        p[0] = 0;
+        p[1] = 0;
+        p[2] = 255;
+    });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "band.h"
 #include "numeric.h"
 #include "engine.h"
+#include "picture_bytes.h"
 #include "state.h"
 #include "working_state.h"
 
@@ -26,25 +27,26 @@ void close_window() {
     release_working_state();
 }
 
-std::vector<std::uint8_t> picture_bytes(TImage* image) {
+namespace {
+
+TBitmap as_24bit(TImage* image) {
     TBitmap copy(*image->Picture()->Bitmap());
     copy.SetPixelFormat(TPixelFormat::pf24bit);
-    std::vector<std::uint8_t> out;
-    for (int y = 0; y < copy.Height(); ++y)
-        out.insert(out.end(), copy.ScanLine(y), copy.ScanLine(y) + 3 * copy.Width());
-    return out;
+    return copy;
 }
+
+}  // namespace
+
+std::vector<std::uint8_t> picture_bytes(TImage* image) { return bitmap_bytes(as_24bit(image)); }
+
+std::vector<std::uint8_t> picture_blue(TImage* image) { return blue_bytes(as_24bit(image)); }
 
 std::vector<std::uint8_t> sample_blue(Sample sample) {
     const auto bmp = sample_bmp(sample);
     TBitmap bitmap;
     bitmap.LoadFromBmp(bmp.data(), bmp.size());
     bitmap.SetPixelFormat(TPixelFormat::pf24bit);
-    std::vector<std::uint8_t> blue(256 * 256);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x)
-            blue[y * 256 + x] = bitmap.ScanLine(y)[3 * x];
-    return blue;
+    return blue_bytes(bitmap);
 }
 
 RunObserver::RunObserver(TForm1* form, std::function<void()> on_run) : form_(form) {
@@ -66,6 +68,11 @@ std::array<int, 12> slider_positions(TForm1* form) {
     for (int k = 0; k < 12; ++k)
         p[k] = form->band_slider(k)->Position();
     return p;
+}
+
+std::array<TRadioButton*, 7> sample_radios(TForm1* form) {
+    return {form->RadioButton1, form->RadioButton4, form->RadioButton5, form->RadioButton6,
+            form->RadioButton7, form->RadioButton8, form->RadioButton9};
 }
 
 QRect scroll_part(QScrollBar* bar, QStyle::SubControl part) {

@@ -21,6 +21,8 @@ void close_window();
 
 // The pixels of a picture as 24-bit bytes, top-down, blue-green-red.
 std::vector<std::uint8_t> picture_bytes(TImage* image);
+// The blue byte of every pixel of a picture as 24 bits, [y * width + x].
+std::vector<std::uint8_t> picture_blue(TImage* image);
 // The blue byte of every pixel of a sample, [y * 256 + x].
 std::vector<std::uint8_t> sample_blue(Sample sample);
 
@@ -39,6 +41,11 @@ private:
 };
 
 std::array<int, 12> slider_positions(TForm1* form);
+// The seven radio buttons that choose a sample, RadioButton1 and RadioButton4 ... 9.
+std::array<TRadioButton*, 7> sample_radios(TForm1* form);
+
+// The box of a run that meets the zero maximum, in the runtime's words.
+inline constexpr const char* zero_maximum_text = "0 による浮動小数点数除算.";
 
 // Where a part of a scroll bar (arrow, track above or below the thumb, thumb) lies, in the
 // bar's own coordinates, under the bar's style and position now.

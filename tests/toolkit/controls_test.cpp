@@ -119,6 +119,8 @@ TEST_F(ScrollBarRules, ExceptionFromAUserChangeIsShownOnceAndTheLoopGoesOn) {
     QTest::keyClick(bar->Widget(), Qt::Key_Down);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(bar->Position(), 10);
+    ASSERT_EQ(recorded_messages().size(), 2u) << "one box for each failed change";
+    EXPECT_EQ(recorded_messages()[1].text, "boom.");
 }
 
 using RadioRules = Fixture;
@@ -150,6 +152,7 @@ TEST_F(RadioRules, ExceptionFromAProgramCheckReachesTheCaller) {
     a->OnClick = [](TObject*) { throw std::runtime_error("no"); };
     EXPECT_THROW(a->SetChecked(true), std::runtime_error);
     EXPECT_TRUE(a->Checked());
+    EXPECT_TRUE(recorded_messages().empty());
 }
 
 using ButtonRules = Fixture;
@@ -327,6 +330,7 @@ struct FailingForm : ProbeForm {
 };
 
 TEST(CreateForm, StoresTheFormBeforeItsConstructorBodyAndClearsItOnFailure) {
+    recorded_messages().clear();
     TApplication app;
     app.CreateForm(probe_ref);
     EXPECT_TRUE(probe_saw_itself);
@@ -336,6 +340,7 @@ TEST(CreateForm, StoresTheFormBeforeItsConstructorBodyAndClearsItOnFailure) {
     EXPECT_THROW(app.CreateForm(failing), std::runtime_error);
     EXPECT_EQ(failing, nullptr);
     EXPECT_EQ(app.Components().size(), 1u) << "the failed form left nothing behind";
+    EXPECT_TRUE(recorded_messages().empty()) << "the failure is the caller's to show";
     app.DestroyForms();
 }
 

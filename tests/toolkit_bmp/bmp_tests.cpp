@@ -13,18 +13,12 @@
 
 #include "bmp.h"
 #include "exceptions.h"
+#include "stored_fields.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t field32(const Bytes& file, std::size_t offset) {
-    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8 | std::uint32_t{file[offset + 2]} << 16 |
-           std::uint32_t{file[offset + 3]} << 24;
-}
-std::uint32_t field16(const Bytes& file, std::size_t offset) {
-    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8;
-}
 void set32(Bytes& file, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }

@@ -13,8 +13,6 @@
 
 namespace {
 
-const SliderPositions all_100 = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-
 TEST(BandPictures, FieldsAddUpToTheSource) {
     const TBitmap pictures[] = {
         first_run(sample_picture(Sample::Moon), all_100).source,

@@ -246,7 +246,7 @@ TEST(Command, FitKeepsProportionsInGreyLevels) {
     for (int y : {0, 63, 192, 255})
         for (int x : {0, 128, 255})
             EXPECT_EQ(source.ScanLine(y)[3 * x], 0) << x << "," << y;
-    const FirstRun reference = first_run(source, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100});
+    const FirstRun reference = first_run(source, all_100);
     EXPECT_EQ(picture_difference(reference.output, read_picture_file(dir / "o.png")), "");
 }
 

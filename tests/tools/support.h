@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "band.h"
 #include "graphics.h"
 
 // A fresh directory under the system's temporary directory, removed with everything in it.
@@ -52,6 +53,9 @@ std::string picture_difference(const TBitmap& expected, const TBitmap& actual);
 
 // The part of `picture` with its top-left corner at (left, top), width x height.
 TBitmap crop(const TBitmap& picture, int left, int top, int width, int height);
+
+// Every slider at 100, where the window starts them.
+inline const SliderPositions all_100 = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
 
 // Slider positions from gains in percent.
 std::array<int, 12> positions_of_gains(const std::array<int, 12>& gains);

@@ -18,8 +18,6 @@
 
 namespace {
 
-const SliderPositions all_100 = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
-
 void ensure_application() {
     static char name[] = "tools_tests";
     static char* argv[] = {name, nullptr};
@@ -45,16 +43,12 @@ protected:
     // run happens on the way), the imaginary field as freshly allocated, the sample's holder
     // copied into Image1 as its radio button does, then one run.
     static void drive(Sample sample, const SliderPositions& positions) {
-        for (TRadioButton* radio : {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                                    Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                                    Form1->RadioButton9}) {
-            if (radio->Caption() != sample_caption(sample))
-                continue;
-            const TNotifyEvent handler = radio->OnClick;
-            radio->OnClick = nullptr;
-            radio->SetChecked(true);
-            radio->OnClick = handler;
-        }
+        TRadioButton* radio = radio_of(sample);
+        ASSERT_NE(radio, nullptr);
+        const TNotifyEvent click = radio->OnClick;
+        radio->OnClick = nullptr;
+        radio->SetChecked(true);
+        radio->OnClick = click;
         for (int k = 0; k < band_count; ++k) {
             TScrollBar* bar = Form1->band_slider(k);
             const TNotifyEvent handler = bar->OnChange;
@@ -72,6 +66,16 @@ protected:
     }
 
     static const TBitmap& shown(TImage* image) { return *image->Picture()->Bitmap(); }
+
+    // The radio button whose caption names the sample.
+    static TRadioButton* radio_of(Sample sample) {
+        for (TRadioButton* radio : {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
+                                    Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
+                                    Form1->RadioButton9})
+            if (radio->Caption() == sample_caption(sample))
+                return radio;
+        return nullptr;
+    }
 };
 
 // The constructor's own run is the first run of Wave with every slider at 100.
@@ -89,12 +93,21 @@ struct Setting {
     const char* extension;
 };
 
+// The slider positions that a setting's values stand for.
+SliderPositions positions_of(const Setting& s) {
+    return std::string(s.option) == "--gains" ? positions_of_gains(s.values) : s.values;
+}
+
+// Each slider at a position of its own: the setting the screenshot is taken of.
+const Setting sliders_apart = {
+    Sample::Jupiter, "--positions", {0, 50, 150, 5, 195, 100, 30, 170, 60, 140, 90, 110}, ".bmp"};
+
 const Setting settings[] = {
     {Sample::Wave, "--positions", {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, ".png"},
     {Sample::Moon, "--gains", {100, 100, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0}, ".png"},
     {Sample::Saturn, "--positions", {200, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, ".bmp"},
     {Sample::Steps, "--gains", {200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200}, ".png"},
-    {Sample::Jupiter, "--positions", {0, 50, 150, 5, 195, 100, 30, 170, 60, 140, 90, 110}, ".bmp"},
+    sliders_apart,
     {Sample::Circles1, "--gains", {0, 0, 0, 0, 100, 100, 100, 100, 0, 0, 0, 0}, ".png"},
     {Sample::Circles2, "--gains", {0, 0, 0, 0, 0, 0, 0, 0, 150, 150, 150, 150}, ".png"},
 };
@@ -103,9 +116,7 @@ TEST_F(WindowTest, SourceSpectrumAndOutputFilesAreTheWindowsPictures) {
     for (const Setting& s : settings) {
         const std::string caption = sample_caption(s.sample);
         SCOPED_TRACE(caption + " " + s.option + " " + joined(s.values));
-        const SliderPositions positions =
-            std::string(s.option) == "--gains" ? positions_of_gains(s.values) : s.values;
-        drive(s.sample, positions);
+        drive(s.sample, positions_of(s));
 
         ScratchDir dir;
         const std::string ext = s.extension;
@@ -124,7 +135,7 @@ TEST_F(WindowTest, SourceSpectrumAndOutputFilesAreTheWindowsPictures) {
 // The screenshot shows the three pictures where the layout puts them (Panel1 at the client's
 // origin, the images at y 48 and x 8, 272, 536) and the sliders where they were set.
 TEST_F(WindowTest, WindowFileShowsTheSamePicturesAndSliders) {
-    const Setting& s = settings[4];
+    const Setting& s = sliders_apart;
     ScratchDir dir;
     const ToolRun run = run_tool({"--sample", sample_caption(s.sample), s.option, joined(s.values),
                                   "--window", "window.png", "--source", "source.png", "--spectrum",
@@ -139,8 +150,8 @@ TEST_F(WindowTest, WindowFileShowsTheSamePicturesAndSliders) {
     EXPECT_EQ(picture_difference(read_picture_file(dir / "output.png"), crop(window, 536, 48, 256, 256)), "");
 
     // The same window made here, by hand, renders to the same file.
-    drive(s.sample, s.values);
-    ASSERT_TRUE(Form1->RadioButton7->Checked());  // Jupiter
+    drive(s.sample, positions_of(s));
+    ASSERT_TRUE(radio_of(s.sample)->Checked());
     ASSERT_TRUE(Form1->SaveScreenshot(dir / "by-hand.png"));
     EXPECT_EQ(picture_difference(read_picture_file(dir / "by-hand.png"), window), "");
 }

@@ -64,8 +64,9 @@ TEST_F(BandMap, NamedPositionsAndSymmetries) {
     for (int i = 0; i < 256; ++i)
         for (int j = 0; j < 256; ++j) {
             ASSERT_EQ(band_map[i][j], band_map[j][i]);
-            if (i >= 1 && j >= 1)
+            if (i >= 1 && j >= 1) {
                 ASSERT_EQ(band_map[i][j], band_map[256 - i][256 - j]);
+            }
         }
 }
 

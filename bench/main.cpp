@@ -37,6 +37,7 @@
 #include "drag.h"
 #include "fft.h"
 #include "form1.h"
+#include "messages.h"
 #include "oracle.h"
 #include "oracle_run.h"
 #include "peer_fftw.h"

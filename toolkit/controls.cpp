@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "application.h"
+#include "dispatch.h"
 
 namespace {
 

@@ -1,12 +1,8 @@
 #pragma once
 // Window controls. Each wraps one Qt widget; Qt itself stays inside the toolkit's sources.
 //
-// Event rules the rest of the program relies on:
-// - Events that come from the user enter through one guarded dispatch (dispatch.h): the handler
-//   runs, any exception is shown in the standard error box, and the event loop goes on.
-// - Changes made by the program (SetPosition, SetChecked) call the handler directly, and only on
-//   a real change, so an exception reaches the code that made the change.
-// - Exceptions never travel through Qt's signal or event machinery.
+// User events reach their handlers through the guarded dispatch; the event rules are in
+// dispatch.h.
 
 #include <functional>
 #include <memory>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component.h"
+#include "buttons.h"
 #include "scroll_bar.h"
 #include "graphics.h"
 
@@ -39,37 +40,6 @@ public:
 
 protected:
     void CaptionChanged() override;
-};
-
-class TButton : public TControl {
-public:
-    explicit TButton(TComponent* owner);
-    TNotifyEvent OnClick;
-    bool Focusable() const override { return true; }
-    // A click made by the program: calls OnClick directly.
-    void Click();
-
-protected:
-    void CaptionChanged() override;
-};
-
-// Radio buttons are exclusive among the radio buttons of one parent. OnClick fires when a
-// button becomes the checked one, by the user or by the program; never for the checked one.
-class TRadioButton : public TControl {
-public:
-    explicit TRadioButton(TComponent* owner);
-    TNotifyEvent OnClick;
-    bool Focusable() const override { return true; }
-    bool Checked() const;
-    void SetChecked(bool checked);
-
-protected:
-    void CaptionChanged() override;
-
-private:
-    friend struct RadioBridge;
-    void user_toggled(bool on);
-    bool programmatic_ = false;
 };
 
 // Shows its picture unscaled at its top-left corner. A press captures the pointer until the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component.h"
+#include "labels.h"
 #include "buttons.h"
 #include "scroll_bar.h"
 #include "graphics.h"
@@ -19,28 +20,6 @@ class TForm;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-
-class TPanel : public TControl {
-public:
-    explicit TPanel(TComponent* owner);
-};
-
-class TGroupBox : public TControl {
-public:
-    explicit TGroupBox(TComponent* owner);
-
-protected:
-    void CaptionChanged() override;
-};
-
-// A label sizes itself to its text whenever the caption changes.
-class TLabel : public TControl {
-public:
-    explicit TLabel(TComponent* owner);
-
-protected:
-    void CaptionChanged() override;
-};
 
 // Shows its picture unscaled at its top-left corner. A press captures the pointer until the
 // release; the click (left button only, released inside after a left press) is raised before

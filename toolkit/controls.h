@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component.h"
+#include "image.h"
 #include "labels.h"
 #include "buttons.h"
 #include "scroll_bar.h"
@@ -20,28 +21,6 @@ class TForm;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-
-// Shows its picture unscaled at its top-left corner. A press captures the pointer until the
-// release; the click (left button only, released inside after a left press) is raised before
-// the release event; the second press of a double click counts as a press.
-class TImage : public TControl {
-public:
-    explicit TImage(TComponent* owner);
-    ~TImage() override;
-
-    TPicture* Picture() { return &picture_; }
-    // The canvas of the picture's bitmap, created at the control's size if the picture is empty.
-    TCanvas* Canvas();
-
-    TNotifyEvent OnClick;
-    TMouseEvent OnMouseDown;
-    TMouseMoveEvent OnMouseMove;
-    TMouseEvent OnMouseUp;
-
-private:
-    friend class ImageSurface;
-    TPicture picture_;
-};
 
 // A file-open dialog component. It has no settings of its own; nothing opens it.
 class TOpenDialog : public TComponent {

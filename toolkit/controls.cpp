@@ -39,15 +39,6 @@ int TScreen::Height() const {
 }
 
 // ---------------------------------------------------------------------------------------------
-// TOpenDialog
-
-bool TOpenDialog::Execute() {
-    // The window reads no files; the component exists for the layout only.
-    ++executed_;
-    return false;
-}
-
-// ---------------------------------------------------------------------------------------------
 // TForm
 
 class FormWindow : public QWidget {

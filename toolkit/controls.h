@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "component.h"
+#include "open_dialog.h"
 #include "image.h"
 #include "labels.h"
 #include "buttons.h"
@@ -21,17 +22,6 @@ class TForm;
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-
-// A file-open dialog component. It has no settings of its own; nothing opens it.
-class TOpenDialog : public TComponent {
-public:
-    explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
-    bool Execute();
-    int ExecuteCount() const { return executed_; }
-
-private:
-    int executed_ = 0;
-};
 
 // A top-level window with a fixed client area. Width and Height are the outer size.
 class TForm : public TControl {

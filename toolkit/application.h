@@ -1,13 +1,15 @@
 #pragma once
-// The application object and the boxes that carry its title (ShowMessage, the standard error
-// box). Every box goes through the presenter of messages.h, which only application.cpp includes.
+// The application object, which creates the forms and runs the event loop, and the boxes that
+// carry its title (ShowMessage, the standard error box). Relies on component.h and form.h; every
+// box goes through the presenter of messages.h, which only application.cpp includes.
 
 #include <exception>
 #include <memory>
 #include <new>
 #include <string>
 
-#include "controls.h"
+#include "component.h"
+#include "form.h"
 
 // The application's title from an executable path: the file name without its directory, cut at
 // its first '.', the first letter upper case and every later letter lower case ("veld" -> "Veld").

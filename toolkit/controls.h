@@ -1,67 +1,17 @@
 #pragma once
-// Window controls. Each wraps one Qt widget; Qt itself stays inside the toolkit's sources.
+// Everything a window is built from, for the code that lays one out: the form and the controls
+// and components it holds. This header only gathers theirs.
 //
-// User events reach their handlers through the guarded dispatch; the event rules are in
-// dispatch.h.
+// How the window's headers depend on each other: component.h is the root, which form.h and every
+// control header include (image.h also graphics.h), application.h includes component.h and
+// form.h, and this header gathers form.h and the control headers; dispatch.h and messages.h
+// include no toolkit header and no header includes them: only the .cpp files that raise events
+// or show boxes do.
 
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
+#include "buttons.h"
 #include "component.h"
-#include "open_dialog.h"
+#include "form.h"
 #include "image.h"
 #include "labels.h"
-#include "buttons.h"
+#include "open_dialog.h"
 #include "scroll_bar.h"
-#include "graphics.h"
-
-class QWidget;
-class TForm;
-
-enum class TCloseAction { caNone, caHide, caFree, caMinimize };
-using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
-
-// A top-level window with a fixed client area. Width and Height are the outer size.
-class TForm : public TControl {
-public:
-    explicit TForm(TComponent* owner);
-    ~TForm() override;
-
-    // The outer size (Width, Height) includes the frame; the client area is set on its own and
-    // is fixed.
-    void SetBounds(int left, int top, int width, int height) override;
-    void SetClientSize(int width, int height);
-    int ClientWidth() const;
-    int ClientHeight() const;
-
-    TCloseEvent OnClose;
-    void Show();
-    void Close();
-    bool Showing() const;
-
-    // Font of every control of the window: face, then pixel height.
-    void SetFont(const std::string& face, int pixel_height);
-
-    // Renders the window as it would appear into a PNG or BMP file (by extension).
-    bool SaveScreenshot(const std::string& path);
-
-    // Chains focus through the controls in their per-parent tab order.
-    void ApplyTabOrder();
-
-protected:
-    void CaptionChanged() override;
-
-private:
-    friend class FormWindow;
-    bool handle_close();
-};
-
-// The primary screen's size in pixels.
-class TScreen {
-public:
-    int Width() const;
-    int Height() const;
-};
-extern TScreen* Screen;

@@ -1,22 +1,14 @@
-#include "controls.h"
+#include "form.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFrame>
-#include <QGroupBox>
-#include <QImage>
-#include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPixmap>
 #include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
 #include <QWidget>
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "dispatch.h"
 
@@ -25,6 +17,9 @@ namespace {
 QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TScreen
 
 TScreen* Screen = new TScreen;
 

@@ -39,6 +39,7 @@
 #include "drag.h"
 #include "fft.h"
 #include "form1.h"
+#include "messages.h"
 #include "reference_fft.h"
 #include "reference_run.h"
 #include "peer_fftw.h"

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <stdexcept>
 
+#include "bmp.h"
 #include "photographs.h"
 
 namespace {
@@ -49,35 +50,20 @@ std::uint8_t circles2_level(int x, int y) {
     return std::sin(centre_distance_squared(x, y) / 300.0) >= 0.0 ? 255 : 0;
 }
 
-void put_u16(std::vector<std::uint8_t>& file, std::size_t offset, std::uint32_t value) {
-    file[offset] = static_cast<std::uint8_t>(value);
-    file[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void put_u32(std::vector<std::uint8_t>& file, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// The stored form of a synthetic picture: a 24-bit BMP file, resolution fields 0, rows from the
-// bottom of the picture to its top. A 768-byte row is already a multiple of 4, so no padding.
+// The stored form of a synthetic picture: a 24-bit BMP file, resolution fields 0, as the
+// toolkit's codec writes it (rows from the bottom of the picture to its top; a 768-byte row is
+// already a multiple of 4, so no padding).
 std::vector<std::uint8_t> grey_bmp(std::uint8_t (*level)(int x, int y)) {
-    constexpr std::size_t pixel_offset = 54;
     constexpr std::size_t row_size = sample_edge * 3;
-    constexpr std::size_t image_bytes = row_size * sample_edge;
-    std::vector<std::uint8_t> file(pixel_offset + image_bytes, 0);
-    file[0] = 'B';
-    file[1] = 'M';
-    put_u32(file, 2, static_cast<std::uint32_t>(file.size()));
-    put_u32(file, 10, pixel_offset);
-    put_u32(file, 14, 40);  // info header size
-    put_u32(file, 18, sample_edge);
-    put_u32(file, 22, sample_edge);  // positive: bottom-up rows
-    put_u16(file, 26, 1);            // planes
-    put_u16(file, 28, 24);           // bits per pixel
-    put_u32(file, 34, image_bytes);
-    // Compression, both resolutions, colours used and important colours stay 0.
+    BmpPicture picture;
+    picture.width = sample_edge;
+    picture.height = sample_edge;
+    picture.bits_per_pixel = 24;
+    picture.x_pixels_per_metre = 0;
+    picture.y_pixels_per_metre = 0;
+    picture.pixels.assign(row_size * sample_edge, 0);
     for (int y = 0; y < sample_edge; ++y) {
-        std::uint8_t* row = file.data() + pixel_offset + static_cast<std::size_t>(sample_edge - 1 - y) * row_size;
+        std::uint8_t* row = picture.pixels.data() + static_cast<std::size_t>(y) * row_size;
         for (int x = 0; x < sample_edge; ++x) {
             const std::uint8_t v = level(x, y);
             row[3 * x] = v;
@@ -85,7 +71,7 @@ std::vector<std::uint8_t> grey_bmp(std::uint8_t (*level)(int x, int y)) {
             row[3 * x + 2] = v;
         }
     }
-    return file;
+    return encode_bmp(picture);
 }
 
 // Built once, on the first request for any sample.

@@ -2,48 +2,11 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QMessageBox>
 #include <QStyleFactory>
 #include <cctype>
-#include <cstdio>
 #include <vector>
 
-namespace {
-
-MessagePresenter& presenter_slot() {
-    static MessagePresenter presenter;
-    return presenter;
-}
-
-void default_presenter(const MessageRequest& request) {
-    if (!qApp) {
-        std::fprintf(stderr, "%s: %s\n", request.title.c_str(), request.text.c_str());
-        return;
-    }
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    if (request.icon == MessageIcon::Stop)
-        icon = QMessageBox::Critical;
-    else if (request.icon == MessageIcon::Information)
-        icon = QMessageBox::Information;
-    QMessageBox box(icon, QString::fromStdString(request.title), QString::fromStdString(request.text),
-                    QMessageBox::Ok);
-    box.exec();
-}
-
-}  // namespace
-
-MessagePresenter set_message_presenter(MessagePresenter presenter) {
-    MessagePresenter previous = std::move(presenter_slot());
-    presenter_slot() = std::move(presenter);
-    return previous;
-}
-
-void present_message(const MessageRequest& request) {
-    if (presenter_slot())
-        presenter_slot()(request);
-    else
-        default_presenter(request);
-}
+#include "messages.h"
 
 std::string title_from_executable(const std::string& path) {
     std::string name = path;
@@ -124,14 +87,4 @@ void TApplication::DestroyForms() {
 
 void ShowMessage(const std::string& text) {
     present_message({Application->Title(), text, MessageIcon::None});
-}
-
-void guarded_dispatch(const std::function<void()>& handler) noexcept {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        Application->ShowException(e);
-    } catch (...) {
-        Application->ShowException(std::string("Unknown error"));
-    }
 }

@@ -1,27 +1,15 @@
 #pragma once
-// The application object, the guarded dispatch of user events and the modal message boxes.
+// The application object, which creates the forms and runs the event loop, and the boxes that
+// carry its title (ShowMessage, the standard error box). Relies on component.h and form.h; every
+// box goes through the presenter of messages.h, which only application.cpp includes.
 
 #include <exception>
-#include <functional>
 #include <memory>
 #include <new>
 #include <string>
 
-#include "controls.h"
-
-enum class MessageIcon { None, Information, Stop };
-
-struct MessageRequest {
-    std::string title;
-    std::string text;
-    MessageIcon icon = MessageIcon::None;
-};
-
-// Every modal box goes through one presenter. The default shows a Qt message box with one OK
-// button; tests replace it so that nothing ever blocks on a dialog.
-using MessagePresenter = std::function<void(const MessageRequest&)>;
-MessagePresenter set_message_presenter(MessagePresenter presenter);  // returns the previous one
-void present_message(const MessageRequest& request);
+#include "component.h"
+#include "form.h"
 
 // The application's title from an executable path: the file name without its directory, cut at
 // its first '.', the first letter upper case and every later letter lower case ("veld" -> "Veld").
@@ -80,7 +68,3 @@ extern TApplication* Application;
 
 // A modal message box with one OK button and the application's title.
 void ShowMessage(const std::string& text);
-
-// Runs a handler for an event that came from the user: any exception is shown in the standard
-// error box and goes no further.
-void guarded_dispatch(const std::function<void()>& handler) noexcept;

@@ -3,6 +3,6 @@
 
 #include <vector>
 
-#include "application.h"
+#include "messages.h"
 
 std::vector<MessageRequest>& recorded_messages();

@@ -12,9 +12,12 @@
 
 namespace {
 
+// Pointers to members read best as the types they are.
+// clang-format off
 using Slot = std::variant<TPanel* TForm1::*, TImage* TForm1::*, TOpenDialog* TForm1::*,
                           TGroupBox* TForm1::*, TScrollBar* TForm1::*, TButton* TForm1::*,
                           TLabel* TForm1::*, TRadioButton* TForm1::*>;
+// clang-format on
 
 struct ControlRow {
     const char* name;
@@ -42,6 +45,8 @@ constexpr int client_width = 800, client_height = 489;
 constexpr const char* form_face = "ＭＳ Ｐゴシック";
 constexpr int form_font_pixels = 12;
 
+// One row per component, in declaration order; a row per line keeps the table readable.
+// clang-format off
 const ControlRow layout[] = {
     {"Panel1", &TForm1::Panel1, nullptr, 0, 0, 800, 489},
     {"Image1", &TForm1::Image1, "Panel1", 8, 48, 256, 256},
@@ -93,6 +98,7 @@ const ControlRow layout[] = {
     {"RadioButton8", &TForm1::RadioButton8, "GroupBox4", 16, 104, 57, 17, "Saturn", true, 5},
     {"RadioButton9", &TForm1::RadioButton9, "GroupBox4", 16, 128, 65, 17, "Moon", true, 6},
 };
+// clang-format on
 
 template <class T>
 void apply_kind(T&, const ControlRow&) {}
@@ -124,6 +130,7 @@ struct NotifyBinding {
     void (TForm1::*handler)(TObject*);
 };
 
+// clang-format off
 const NotifyBinding notify_bindings[] = {
     {"ScrollBar1", &TForm1::ScrollBar1Change},   {"ScrollBar2", &TForm1::ScrollBar2Change},
     {"ScrollBar3", &TForm1::ScrollBar3Change},   {"ScrollBar4", &TForm1::ScrollBar4Change},
@@ -141,6 +148,7 @@ const NotifyBinding notify_bindings[] = {
     {"RadioButton8", &TForm1::RadioButton8Click}, {"RadioButton9", &TForm1::RadioButton9Click},
     {"Image2", &TForm1::Image2Click},
 };
+// clang-format on
 
 }  // namespace
 

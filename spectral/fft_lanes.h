@@ -12,9 +12,9 @@
 // division by n is a multiplication by 1/n, exact for a power of two: both are the correctly
 // rounded value of the same real number x * 2^-log2(n), so the bits agree, subnormals included.
 
-// Loops over the vectors of one position or of one block run a handful of times; unrolled,
-// their arrays of vectors stay in registers instead of going through the stack.
-#define VELD_UNROLL _Pragma("GCC unroll 8")
+// Loops over the vectors of one position or of one block run a handful of times; unrolled
+// ("#pragma GCC unroll 8" before each), their arrays of vectors stay in registers instead of
+// going through the stack.
 
 template <class Ops>
 struct Lanes {
@@ -47,7 +47,8 @@ struct Lanes {
                 double* x1 = wx + (i + h) * lanes;
                 double* y0 = wy + i * lanes;
                 double* y1 = wy + (i + h) * lanes;
-                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                #pragma GCC unroll 8
+                for (int v = 0; v < per_position; ++v) {
                     V xi = Ops::load(x0 + v * width), xp = Ops::load(x1 + v * width);
                     V yi = Ops::load(y0 + v * width), yp = Ops::load(y1 + v * width);
                     butterfly(xi, yi, xp, yp, c, s);
@@ -85,7 +86,8 @@ struct Lanes {
                 double* yb = wy + (g + h) * lanes;
                 double* yc = wy + (g + 2 * h) * lanes;
                 double* yd = wy + (g + 3 * h) * lanes;
-                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                #pragma GCC unroll 8
+                for (int v = 0; v < per_position; ++v) {
                     const int o = v * width;
                     V x0 = Ops::load(xa + o), x1 = Ops::load(xb + o);
                     V x2 = Ops::load(xc + o), x3 = Ops::load(xd + o);
@@ -169,19 +171,23 @@ struct Lanes {
             for (int g = 0; g < n; g += 4) {
                 const double* from_im[4];
                 const double* from_re[4];
-                VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                #pragma GCC unroll 8
+                for (int t = 0; t < 4; ++t) {
                     const int row = shifted(job.bit_reversal[g + t], half);
                     from_im[t] = job.im[row] + c0;
                     from_re[t] = job.re[row] + c0;
                 }
-                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                #pragma GCC unroll 8
+                for (int v = 0; v < per_position; ++v) {
                     V x[4], y[4];
-                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                    #pragma GCC unroll 8
+                    for (int t = 0; t < 4; ++t) {
                         x[t] = Ops::loadu(from_im[t] + v * width);
                         y[t] = Ops::loadu(from_re[t] + v * width);
                     }
                     group_butterflies(x, y, c_first, s_first);
-                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                    #pragma GCC unroll 8
+                    for (int t = 0; t < 4; ++t) {
                         Ops::store(wx + (g + t) * lanes + v * width, x[t]);
                         Ops::store(wy + (g + t) * lanes + v * width, y[t]);
                     }
@@ -196,19 +202,23 @@ struct Lanes {
                     group_rotations(n, last_h, j, job.sine_table, c, s);
                     double* to_im[4];
                     double* to_re[4];
-                    VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                    #pragma GCC unroll 8
+                    for (int t = 0; t < 4; ++t) {
                         const int row = shifted(j + t * last_h, half);
                         to_im[t] = job.im[row] + c0;
                         to_re[t] = job.re[row] + c0;
                     }
-                    VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                    #pragma GCC unroll 8
+                    for (int v = 0; v < per_position; ++v) {
                         V x[4], y[4];
-                        VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                        #pragma GCC unroll 8
+                        for (int t = 0; t < 4; ++t) {
                             x[t] = Ops::load(wx + (j + t * last_h) * lanes + v * width);
                             y[t] = Ops::load(wy + (j + t * last_h) * lanes + v * width);
                         }
                         group_butterflies(x, y, c, s);
-                        VELD_UNROLL for (int t = 0; t < 4; ++t) {
+                        #pragma GCC unroll 8
+                        for (int t = 0; t < 4; ++t) {
                             Ops::storeu(to_im[t] + v * width, Ops::mul(x[t], inverse));
                             Ops::storeu(to_re[t] + v * width, Ops::mul(y[t], inverse));
                         }
@@ -222,7 +232,8 @@ struct Lanes {
                 const int row = shifted(p, half);
                 double* to_im = job.im[row] + c0;
                 double* to_re = job.re[row] + c0;
-                VELD_UNROLL for (int v = 0; v < per_position; ++v) {
+                #pragma GCC unroll 8
+                for (int v = 0; v < per_position; ++v) {
                     Ops::storeu(to_im + v * width,
                                 Ops::mul(Ops::load(wx + p * lanes + v * width), inverse));
                     Ops::storeu(to_re + v * width,
@@ -238,10 +249,12 @@ struct Lanes {
                                                            const int* position, double* w)
     {
         V block[width];
-        VELD_UNROLL for (int u = 0; u < width; ++u)
+        #pragma GCC unroll 8
+        for (int u = 0; u < width; ++u)
             block[u] = Ops::loadu(rows[u] + c0);
         Ops::transpose(block);
-        VELD_UNROLL for (int t = 0; t < width; ++t)
+        #pragma GCC unroll 8
+        for (int t = 0; t < width; ++t)
             Ops::store(w + position[t] * lanes, block[t]);
     }
 
@@ -249,10 +262,12 @@ struct Lanes {
                                                            double* const* rows, int c0)
     {
         V block[width];
-        VELD_UNROLL for (int t = 0; t < width; ++t)
+        #pragma GCC unroll 8
+        for (int t = 0; t < width; ++t)
             block[t] = Ops::mul(Ops::load(w + t * lanes), inverse);
         Ops::transpose(block);
-        VELD_UNROLL for (int u = 0; u < width; ++u)
+        #pragma GCC unroll 8
+        for (int u = 0; u < width; ++u)
             Ops::storeu(rows[u] + c0, block[u]);
     }
 
@@ -269,9 +284,11 @@ struct Lanes {
             double* const* rows_im = job.im + strip * lanes;
             for (int c0 = 0; c0 < n; c0 += width) {
                 int position[width];
-                VELD_UNROLL for (int t = 0; t < width; ++t)
+                #pragma GCC unroll 8
+                for (int t = 0; t < width; ++t)
                     position[t] = job.bit_reversal[shifted(c0, half) + t];
-                VELD_UNROLL for (int g = 0; g < per_position; ++g) {
+                #pragma GCC unroll 8
+                for (int g = 0; g < per_position; ++g) {
                     rows_to_work(rows_im + g * width, c0, position, wx + g * width);
                     rows_to_work(rows_re + g * width, c0, position, wy + g * width);
                 }
@@ -279,7 +296,8 @@ struct Lanes {
             stages(n, job.sine_table, wx, wy);
             for (int c0 = 0; c0 < n; c0 += width) {
                 const int k0 = shifted(c0, half);
-                VELD_UNROLL for (int g = 0; g < per_position; ++g) {
+                #pragma GCC unroll 8
+                for (int g = 0; g < per_position; ++g) {
                     work_to_rows(wx + k0 * lanes + g * width, inverse, rows_im + g * width, c0);
                     work_to_rows(wy + k0 * lanes + g * width, inverse, rows_re + g * width, c0);
                 }

@@ -5,12 +5,7 @@
 #include <string>
 
 #include "dispatch.h"
-
-namespace {
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
+#include "qt_text.h"
 
 // ---------------------------------------------------------------------------------------------
 // TButton
@@ -28,10 +23,6 @@ TButton::TButton(TComponent* owner) : TControl(owner, new QPushButton) {
 
 void TButton::CaptionChanged() { static_cast<QPushButton*>(widget_)->setText(qs(caption_)); }
 
-void TButton::Click() {
-    if (OnClick)
-        OnClick(this);
-}
 
 // ---------------------------------------------------------------------------------------------
 // TRadioButton

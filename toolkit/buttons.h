@@ -9,8 +9,6 @@ public:
     explicit TButton(TComponent* owner);
     TNotifyEvent OnClick;
     bool Focusable() const override { return true; }
-    // A click made by the program: calls OnClick directly.
-    void Click();
 
 protected:
     void CaptionChanged() override;
@@ -30,7 +28,6 @@ protected:
     void CaptionChanged() override;
 
 private:
-    friend struct RadioBridge;
     void user_toggled(bool on);
     bool programmatic_ = false;
 };

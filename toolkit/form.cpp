@@ -11,12 +11,7 @@
 #include <vector>
 
 #include "dispatch.h"
-
-namespace {
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
+#include "qt_text.h"
 
 // ---------------------------------------------------------------------------------------------
 // TScreen

@@ -5,11 +5,7 @@
 #include <QLabel>
 #include <string>
 
-namespace {
-
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-}  // namespace
+#include "qt_text.h"
 
 // ---------------------------------------------------------------------------------------------
 // Simple controls

@@ -9,6 +9,7 @@ class TOpenDialog : public TComponent {
 public:
     explicit TOpenDialog(TComponent* owner) : TComponent(owner) {}
     bool Execute();
+    // Test seam: how often Execute was called (never, in the window).
     int ExecuteCount() const { return executed_; }
 
 private:

@@ -31,7 +31,6 @@ public:
     void SetPageSize(int v) { page_size_ = v; }
 
 private:
-    friend struct ScrollBarBridge;
     void user_moved(int value);
     void sync_widget();
     TScrollBarKind kind_ = TScrollBarKind::sbHorizontal;

@@ -33,8 +33,7 @@ TRadioButton* TForm1::sample_radio(Sample sample) const {
 }
 
 TImage* TForm1::sample_holder(Sample sample) const {
-    TImage* const holders[sample_count] = {Image4, Image5, Image6, Image7,
-                                           Image8, Image9, Image10};
+    TImage* const holders[sample_count] = {Image4, Image5, Image6, Image7, Image8, Image9, Image10};
     return holders[static_cast<int>(sample)];
 }
 

@@ -27,7 +27,7 @@ struct ControlRow {
     const char* caption = "";
     bool visible = true;
     int tab_order = 0;
-    bool checked = false;  // radio buttons
+    bool checked = false;                         // radio buttons
     std::optional<Sample> sample = std::nullopt;  // hidden holders: the sample picture they hold
 };
 

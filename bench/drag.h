@@ -5,11 +5,11 @@
 #include "form1.h"
 
 struct DragFigures {
-    int events = 0;           // events sent to the scroll bar
-    int changes = 0;          // filter runs they caused (output pictures drawn)
-    int forced_repaints = 0;  // result pictures the event loop had not painted by itself
-    int paints = 0;           // paint events of Image2 and Image3 in all
-    double seconds = 0;       // from the first event to the last picture painted
+    int events = 0;              // events sent to the scroll bar
+    int changes = 0;             // filter runs they caused (output pictures drawn)
+    int forced_repaints = 0;     // result pictures the event loop had not painted by itself
+    int paints = 0;              // paint events of Image2 and Image3 in all
+    double seconds = 0;          // from the first event to the last picture painted
     double handler_seconds = 0;  // of which inside the event calls themselves, the runs included
     double handler_cpu_seconds = 0;  // this thread's processor time in the event calls
     double settle_cpu_seconds = 0;   // and in the event loop and painting after them

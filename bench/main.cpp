@@ -37,13 +37,13 @@
 #include "application.h"
 #include "buffers.h"
 #include "drag.h"
+#include "engine.h"
 #include "fft.h"
 #include "form1.h"
 #include "messages.h"
+#include "peer_fftw.h"
 #include "reference_fft.h"
 #include "reference_run.h"
-#include "peer_fftw.h"
-#include "engine.h"
 #include "samples.h"
 #include "state.h"
 #include "window_fixture.h"
@@ -69,7 +69,8 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medians_[r.run_name.function_name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+                medians_[r.run_name.function_name] = {r.GetAdjustedRealTime(),
+                                                      r.GetAdjustedCPUTime()};
     }
     Median median(const std::string& name) const {
         const auto it = medians_.find(name);
@@ -99,7 +100,8 @@ std::vector<std::uint8_t> wave_blue;  // [y * 256 + x]
 
 // A field as the scalar reference holds it: rows of its own, reached through row pointers.
 struct RowField {
-    std::vector<std::vector<double>> re_rows{n, std::vector<double>(n)}, im_rows{n, std::vector<double>(n)};
+    std::vector<std::vector<double>> re_rows{n, std::vector<double>(n)},
+        im_rows{n, std::vector<double>(n)};
     std::vector<double*> re, im;
     RowField() : re(n), im(n) {
         for (int i = 0; i < n; ++i) {
@@ -147,8 +149,8 @@ std::vector<std::int32_t> reference_bit_reversal;  // copies of the engine's tab
 std::vector<double> reference_sine_table;          // reference, which shares no buffer with it
 
 void reference_transform(RowField& f) {
-    reference_fft2d_centred(n, reference_bit_reversal.data(), reference_sine_table.data(), f.re.data(),
-                         f.im.data());
+    reference_fft2d_centred(n, reference_bit_reversal.data(), reference_sine_table.data(),
+                            f.re.data(), f.im.data());
 }
 
 // What the peer's runs read and write: a copy of the window's source picture and two
@@ -227,8 +229,8 @@ void ours_compute_pictures(benchmark::State& state) {
 void peer_filter_run(benchmark::State& state) {
     PeerPictures pictures(the_form);
     for (auto _ : state) {
-        const bool done = the_peer->run(pictures.source, sliders_at_start, pictures.spectrum,
-                                        pictures.output);
+        const bool done =
+            the_peer->run(pictures.source, sliders_at_start, pictures.spectrum, pictures.output);
         benchmark::DoNotOptimize(done);
     }
 }
@@ -274,7 +276,8 @@ Interleaved interleaved(int rounds) {
         const double cpu_start = process_cpu_us();
         const auto start = Clock::now();
         call();
-        times.wall.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        times.wall.push_back(
+            std::chrono::duration<double, std::micro>(Clock::now() - start).count());
         times.cpu.push_back(process_cpu_us() - cpu_start);
     };
     const auto nothing = [] {};
@@ -290,20 +293,24 @@ Interleaved interleaved(int rounds) {
     EnginePictures engine(the_form);
     Times t[7];
     for (int r = 0; r < rounds; ++r) {
-        measure(t[0], nothing, [&] { reference_run(wave_blue, sliders_at_start, reference_field); });
+        measure(t[0], nothing,
+                [&] { reference_run(wave_blue, sliders_at_start, reference_field); });
         measure(t[1], nothing, [] { run_filter(); });
         measure(t[2], nothing, [&] {
             the_peer->run(pictures.source, sliders_at_start, pictures.spectrum, pictures.output);
         });
-        measure(t[3], [&] { load(row_field.re.data(), row_field.im.data()); },
-                [&] { reference_transform(row_field); });
-        measure(t[4], [&] { load(engine_field.re, engine_field.im); },
-                [&] { fft2d_centred(&engine_field.re, &engine_field.im); });
-        measure(t[5], [] { load(*the_peer); }, [] { the_peer->centred_transform(); });
+        measure(
+            t[3], [&] { load(row_field.re.data(), row_field.im.data()); },
+            [&] { reference_transform(row_field); });
+        measure(
+            t[4], [&] { load(engine_field.re, engine_field.im); },
+            [&] { fft2d_centred(&engine_field.re, &engine_field.im); });
+        measure(
+            t[5], [] { load(*the_peer); }, [] { the_peer->centred_transform(); });
         measure(t[6], nothing, [&] { engine.run(); });
     }
-    return {rounds,          median(t[0]), median(t[1]), median(t[2]),
-            median(t[3]),    median(t[4]), median(t[5]), median(t[6])};
+    return {rounds,       median(t[0]), median(t[1]), median(t[2]),
+            median(t[3]), median(t[4]), median(t[5]), median(t[6])};
 }
 
 benchmark::internal::Benchmark* shaped(benchmark::internal::Benchmark* b) {
@@ -320,7 +327,8 @@ bool check_pictures(TForm1* form, FftwPeer& peer) {
     // The window's first run (start-up, Wave, every slider at 100) against the scalar reference
     // on a fresh field.
     ReferenceField field;
-    const ReferenceRun reference = reference_run(sample_blue(Sample::Wave), sliders_at_start, field);
+    const ReferenceRun reference =
+        reference_run(sample_blue(Sample::Wave), sliders_at_start, field);
     const bool exact = picture_bytes(form->Image2) == reference.spectrum &&
                        picture_bytes(form->Image3) == reference.output;
     std::printf("check: ours equals the scalar reference bit for bit (Wave, sliders at 100): %s\n",
@@ -331,7 +339,8 @@ bool check_pictures(TForm1* form, FftwPeer& peer) {
         b->SetPixelFormat(TPixelFormat::pf24bit);
         b->SetSize(n, n);
     }
-    const bool ran = peer.run(*form->Image1->Picture()->Bitmap(), sliders_at_start, spectrum, output);
+    const bool ran =
+        peer.run(*form->Image1->Picture()->Bitmap(), sliders_at_start, spectrum, output);
     const std::vector<std::uint8_t> ours = picture_bytes(form->Image3);
     int worst = ran ? 0 : 256;
     long differing = 0;
@@ -348,7 +357,8 @@ bool check_pictures(TForm1* form, FftwPeer& peer) {
     long spectrum_differing = 0;
     for (int y = 0; ran && y < n; ++y)
         for (int b = 0; b < 3 * n; ++b) {
-            const int d = std::abs(int(spectrum.ScanLine(y)[b]) - int(ours_spectrum[y * 3 * n + b]));
+            const int d =
+                std::abs(int(spectrum.ScanLine(y)[b]) - int(ours_spectrum[y * 3 * n + b]));
             const int around = std::min(d, 256 - d);
             spectrum_worst = std::max(spectrum_worst, around);
             spectrum_differing += around != 0;
@@ -357,16 +367,19 @@ bool check_pictures(TForm1* form, FftwPeer& peer) {
     for (int k = 0; k < radial_bins; ++k) {
         const double a = radial_profile[k], b = peer.profile()[k];
         if (a != b)
-            profile_error = std::max(profile_error, std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b)));
+            profile_error =
+                std::max(profile_error, std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b)));
     }
-    std::printf("check: peer spectrum picture against ours: largest difference %d (modulo 256), "
-                "%ld of %d bytes differ; profile largest relative difference %.1e\n",
-                spectrum_worst, spectrum_differing, 3 * n * n, profile_error);
+    std::printf(
+        "check: peer spectrum picture against ours: largest difference %d (modulo 256), "
+        "%ld of %d bytes differ; profile largest relative difference %.1e\n",
+        spectrum_worst, spectrum_differing, 3 * n * n, profile_error);
 
     const bool close = ran && worst <= 1;
-    std::printf("check: peer output picture equals ours within +-1 per byte (Wave, sliders at 100): "
-                "%s (largest difference %d, %ld of %d bytes differ)\n",
-                close ? "yes" : "NO", worst, differing, 3 * n * n);
+    std::printf(
+        "check: peer output picture equals ours within +-1 per byte (Wave, sliders at 100): "
+        "%s (largest difference %d, %ld of %d bytes differ)\n",
+        close ? "yes" : "NO", worst, differing, 3 * n * n);
     return exact && close;
 }
 
@@ -435,7 +448,8 @@ int main(int argc, char** argv) {
     shaped(benchmark::RegisterBenchmark("reference/filter_run", reference_whole_run));
     shaped(benchmark::RegisterBenchmark("reference/fft2d_centred", reference_fft2d));
     // The default kernel, whichever it is (the kernel argument is then not used).
-    shaped(benchmark::RegisterBenchmark("ours/fft2d_centred", ours_fft2d_centred, false, FftKernel::Plain));
+    shaped(benchmark::RegisterBenchmark("ours/fft2d_centred", ours_fft2d_centred, false,
+                                        FftKernel::Plain));
     // Every kernel this processor runs, each forced in turn, then the default again.
     std::vector<std::string> kernel_labels;
     const FftKernel default_kernel = fft_kernel();
@@ -443,7 +457,8 @@ int main(int argc, char** argv) {
         if (!fft_kernel_supported(k) || !set_fft_kernel(k))
             continue;
         kernel_labels.push_back(std::string("ours/fft2d_centred:") + fft_kernel_name());
-        shaped(benchmark::RegisterBenchmark(kernel_labels.back().c_str(), ours_fft2d_centred, true, k));
+        shaped(benchmark::RegisterBenchmark(kernel_labels.back().c_str(), ours_fft2d_centred, true,
+                                            k));
     }
     set_fft_kernel(default_kernel);
     shaped(benchmark::RegisterBenchmark("ours/run_filter", ours_run_filter));
@@ -483,8 +498,9 @@ int main(int argc, char** argv) {
 
     std::printf("\nveld-bench: FFT kernel %s; load average %s before, %s after\n", kernel.c_str(),
                 load_before.c_str(), load_after.c_str());
-    std::printf("cpu is the processor time of all the program's threads; wall is stretched by\n"
-                "whatever else the machine runs\n");
+    std::printf(
+        "cpu is the processor time of all the program's threads; wall is stretched by\n"
+        "whatever else the machine runs\n");
     std::printf("benchmarks: medians of %d repetitions\n", repetitions);
     std::printf("  %-38s %12s %12s\n", "microseconds per call", "wall", "cpu");
     print_row("reference  whole filter run", scalar_run);
@@ -520,18 +536,21 @@ int main(int argc, char** argv) {
         print_ratio("transform      ours / peer", together.ours_fft, together.peer_fft);
     }
     if (drag) {
-        std::printf("sustained drag of ScrollBar7, 0 -> 200 -> 0, every change painted; median of %d passes\n",
-                    passes);
+        std::printf(
+            "sustained drag of ScrollBar7, 0 -> 200 -> 0, every change painted; median of %d "
+            "passes\n",
+            passes);
         const DragFigures p = median_pass(by_position), m = median_pass(by_mouse);
         std::printf("  %-38s %8.0f changes/s  (%d changes, %d events, %d forced repaints)\n",
                     "slider positions, one per event", p.changes_per_second(), p.changes, p.events,
                     p.forced_repaints);
         if (p.changes > 0)
-            std::printf("  %-38s handler %.2f ms wall, %.2f ms cpu; event loop and painting "
-                        "%.2f ms wall, %.2f ms cpu\n",
-                        "  per change", 1e3 * p.handler_seconds / p.changes,
-                        1e3 * p.handler_cpu_seconds / p.changes, 1e3 * p.settle_seconds() / p.changes,
-                        1e3 * p.settle_cpu_seconds / p.changes);
+            std::printf(
+                "  %-38s handler %.2f ms wall, %.2f ms cpu; event loop and painting "
+                "%.2f ms wall, %.2f ms cpu\n",
+                "  per change", 1e3 * p.handler_seconds / p.changes,
+                1e3 * p.handler_cpu_seconds / p.changes, 1e3 * p.settle_seconds() / p.changes,
+                1e3 * p.settle_cpu_seconds / p.changes);
         std::printf("  %-38s %8.0f changes/s  (%d changes, %d events, %d forced repaints)\n",
                     "mouse drag, one pixel per event", m.changes_per_second(), m.changes, m.events,
                     m.forced_repaints);

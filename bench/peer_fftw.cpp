@@ -10,7 +10,8 @@ constexpr double inverse_area = 1.0 / (n * n);  // a power of two: scaling by it
 
 // Truncation toward zero through 64 bits, low 8 bits kept, as the program stores pixel bytes.
 inline std::uint8_t low_byte_of(double v) {
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) & 0xFF);
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) &
+                                     0xFF);
 }
 
 inline int truncated(double v) { return static_cast<int>(static_cast<std::int64_t>(v)); }
@@ -59,8 +60,8 @@ void FftwPeer::centred_transform() {
         }
 }
 
-bool FftwPeer::run(const TBitmap& source, const std::array<int, 12>& positions,
-                   TBitmap& spectrum, TBitmap& output) {
+bool FftwPeer::run(const TBitmap& source, const std::array<int, 12>& positions, TBitmap& spectrum,
+                   TBitmap& output) {
     // Source: blue bytes, with the input sign of the centring.
     for (int y = 0; y < n; ++y) {
         const std::uint8_t* row = source.ScanLine(y);

@@ -52,7 +52,7 @@ public:
 private:
     fftw_complex* field_ = nullptr;
     fftw_plan plan_ = nullptr;
-    std::uint8_t band_[n * n];      // band 0 ... 11 of each position, centre [128][128]
-    std::uint16_t bin_[n * n];      // whole-pixel distance from (127.5, 127.5)
+    std::uint8_t band_[n * n];  // band 0 ... 11 of each position, centre [128][128]
+    std::uint16_t bin_[n * n];  // whole-pixel distance from (127.5, 127.5)
     double profile_[bins];
 };

@@ -17,7 +17,7 @@ struct BandEnergies {
     std::array<double, band_count> before{};  // right after the forward transform
     std::array<double, band_count> after{};   // after the gains
     std::array<std::int64_t, band_count> elements{};
-    std::int64_t source_square_sum = 0;       // sum of the squared blue bytes the run read
+    std::int64_t source_square_sum = 0;  // sum of the squared blue bytes the run read
 };
 
 // The band energies of a centred spectrum, i outer and j inner as the run scans it.

@@ -22,7 +22,8 @@ constexpr double two_to_63 = 9223372036854775808.0;
 inline bool low_byte_of(double v, std::uint32_t& byte) {
     if (!(v >= -two_to_63 && v < two_to_63))
         return false;
-    byte = static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) & 0xFF);
+    byte =
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(v)) & 0xFF);
     return true;
 }
 
@@ -112,15 +113,19 @@ Findings spectrum_portable(const SpectrumJob& job) {
                 _mm_storeu_pd(m + j, b);
                 _mm_store_pd(mags + j, mag);
                 const __m128i b8 = _mm_and_si128(_mm_cvttpd_epi32(blue), byte);
-                const __m128i g8 = _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(100))), byte);
-                const __m128i r8 = _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(10))), byte);
-                const __m128i w = _mm_or_si128(b8, _mm_or_si128(_mm_slli_epi32(g8, 8), _mm_slli_epi32(r8, 16)));
+                const __m128i g8 =
+                    _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(100))), byte);
+                const __m128i r8 =
+                    _mm_and_si128(_mm_cvttpd_epi32(_mm_mul_pd(mag, _mm_set1_pd(10))), byte);
+                const __m128i w =
+                    _mm_or_si128(b8, _mm_or_si128(_mm_slli_epi32(g8, 8), _mm_slli_epi32(r8, 16)));
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(words + j), w);
             }
 #endif
             for (; j < image_size; ++j) {
                 profile[previous_bins[j]] += previous[j];
-                words[j] = spectrum_element_slowly(job.factors[band[j]], r + j, m + j, mags + j, findings);
+                words[j] =
+                    spectrum_element_slowly(job.factors[band[j]], r + j, m + j, mags + j, findings);
             }
             previous = mags;
             previous_bins = job.bins + i * image_size;
@@ -141,7 +146,8 @@ void output_portable(const OutputJob& job) {
             const __m128d limit = _mm_set1_pd(2147483648.0);
             const __m128d magnitude_bits = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
             for (; j < image_size; j += 2) {
-                const __m128d v = _mm_and_pd(_mm_mul_pd(_mm_set1_pd(255), _mm_loadu_pd(r + j)), magnitude_bits);
+                const __m128d v =
+                    _mm_and_pd(_mm_mul_pd(_mm_set1_pd(255), _mm_loadu_pd(r + j)), magnitude_bits);
                 if (_mm_movemask_pd(_mm_cmplt_pd(v, limit)) != 3) {
                     level[j] = output_element_slowly(r[j]);
                     level[j + 1] = output_element_slowly(r[j + 1]);

@@ -1,9 +1,9 @@
 #pragma once
-// Internal: the passes of a run over the whole image_size x image_size field, fused where the steps of the run
-// let them be, in a portable form (the x86-64 baseline) and with AVX-512 where the processor has
-// it. Not part of the filter's interface; engine.cpp chooses among them. Every pass gives the bytes
-// and values of the steps it stands for, element by element; only the order in which
-// independent elements are computed changes.
+// Internal: the passes of a run over the whole image_size x image_size field, fused where the steps
+// of the run let them be, in a portable form (the x86-64 baseline) and with AVX-512 where the
+// processor has it. Not part of the filter's interface; engine.cpp chooses among them. Every pass
+// gives the bytes and values of the steps it stands for, element by element; only the order in
+// which independent elements are computed changes.
 
 #include <cstdint>
 
@@ -26,13 +26,13 @@ struct CaptureJob {
 // The pass never throws: what the steps one by one would have stopped at is reported in
 // Findings, and the caller decides. The colour bytes are then meaningless, the profile too.
 struct SpectrumJob {
-    const double* factors;             // one per band
-    IntMatrix bands;                   // the band map
-    const std::uint16_t* bins;         // [i * image_size + j]: whole-pixel distance from the centre
+    const double* factors;      // one per band
+    IntMatrix bands;            // the band map
+    const std::uint16_t* bins;  // [i * image_size + j]: whole-pixel distance from the centre
     RealMatrix re;
     RealMatrix im;
-    std::uint8_t* const* rows;         // the rows of the 24-bit spectrum picture
-    double* profile;                   // 400 sums, zero on entry
+    std::uint8_t* const* rows;  // the rows of the 24-bit spectrum picture
+    double* profile;            // 400 sums, zero on entry
 };
 
 struct Findings {

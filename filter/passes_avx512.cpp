@@ -73,16 +73,25 @@ inline __m256i grey_pick() {
                             0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1);
 }
 
-inline __m256i load8(const std::int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-inline __m256i load8(const std::uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-inline void store8(std::int32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
-inline void store8(std::uint32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+inline __m256i load8(const std::int32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline __m256i load8(const std::uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+inline void store8(std::int32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+inline void store8(std::uint32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
 
 void capture_avx512(const CaptureJob& job) {
     // Blue bytes of pixels 0 ... 3 at bytes 0, 3, 6, 9 of the row; of pixels 4 ... 7 at bytes 4, 7,
     // 10, 13 of the load that starts 8 bytes further, which ends with the eighth pixel.
     const __m128i first = _mm_setr_epi8(0, 3, 6, 9, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-    const __m128i second = _mm_setr_epi8(-1, -1, -1, -1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i second =
+        _mm_setr_epi8(-1, -1, -1, -1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1);
     for (int y0 = 0; y0 < image_size; y0 += 8)
         for (int x0 = 0; x0 < image_size; x0 += 8) {
             __m256i block[8];
@@ -90,7 +99,8 @@ void capture_avx512(const CaptureJob& job) {
                 const std::uint8_t* px = job.rows[y0 + k] + 3 * x0;
                 const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px));
                 const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + 8));
-                block[k] = _mm256_cvtepu8_epi32(_mm_or_si128(_mm_shuffle_epi8(a, first), _mm_shuffle_epi8(b, second)));
+                block[k] = _mm256_cvtepu8_epi32(
+                    _mm_or_si128(_mm_shuffle_epi8(a, first), _mm_shuffle_epi8(b, second)));
             }
             transpose8(block);
             for (int m = 0; m < 8; ++m) {
@@ -134,7 +144,8 @@ Findings spectrum_avx512(const SpectrumJob& job) {
                 const __m512d f = _mm512_permutex2var_pd(low_factors, index, high_factors);
                 const __m512d a = _mm512_mul_pd(f, _mm512_loadu_pd(r + j));
                 const __m512d b = _mm512_mul_pd(f, _mm512_loadu_pd(m + j));
-                const __m512d mag = _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(a, a), _mm512_mul_pd(b, b)));
+                const __m512d mag =
+                    _mm512_sqrt_pd(_mm512_add_pd(_mm512_mul_pd(a, a), _mm512_mul_pd(b, b)));
                 const __m512d blue = _mm512_mul_pd(mag, _mm512_set1_pd(1000));
                 for (int l = 0; l < 8; ++l)
                     profile[previous_bins[j + l]] += previous[j + l];
@@ -148,9 +159,12 @@ Findings spectrum_avx512(const SpectrumJob& job) {
                 _mm512_storeu_pd(m + j, b);
                 _mm512_store_pd(mags + j, mag);
                 const __m256i b8 = _mm256_and_si256(_mm512_cvttpd_epi32(blue), byte);
-                const __m256i g8 = _mm256_and_si256(_mm512_cvttpd_epi32(_mm512_mul_pd(mag, _mm512_set1_pd(100))), byte);
-                const __m256i r8 = _mm256_and_si256(_mm512_cvttpd_epi32(_mm512_mul_pd(mag, _mm512_set1_pd(10))), byte);
-                store8(words + j, _mm256_or_si256(b8, _mm256_or_si256(_mm256_slli_epi32(g8, 8), _mm256_slli_epi32(r8, 16))));
+                const __m256i g8 = _mm256_and_si256(
+                    _mm512_cvttpd_epi32(_mm512_mul_pd(mag, _mm512_set1_pd(100))), byte);
+                const __m256i r8 = _mm256_and_si256(
+                    _mm512_cvttpd_epi32(_mm512_mul_pd(mag, _mm512_set1_pd(10))), byte);
+                store8(words + j, _mm256_or_si256(b8, _mm256_or_si256(_mm256_slli_epi32(g8, 8),
+                                                                      _mm256_slli_epi32(r8, 16))));
             }
             previous = mags;
             previous_bins = job.bins + i * image_size;
@@ -177,7 +191,8 @@ void output_avx512(const OutputJob& job) {
             const double* r = job.re[i];
             std::int32_t* level = job.plane[i];
             for (int j = 0; j < image_size; j += 8) {
-                const __m512d v = _mm512_abs_pd(_mm512_mul_pd(_mm512_set1_pd(255), _mm512_loadu_pd(r + j)));
+                const __m512d v =
+                    _mm512_abs_pd(_mm512_mul_pd(_mm512_set1_pd(255), _mm512_loadu_pd(r + j)));
                 if (_mm512_cmp_pd_mask(v, limit, _CMP_LT_OQ) != 0xFF) {
                     for (int l = 0; l < 8; ++l)
                         level[j + l] = output_element_slowly(r[j + l]);

@@ -4,9 +4,9 @@
 
 #include "band.h"
 #include "buffers.h"
+#include "engine.h"
 #include "exceptions.h"
 #include "numeric.h"
-#include "engine.h"
 #include "state.h"
 #include "tables.h"
 

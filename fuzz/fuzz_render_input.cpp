@@ -1,9 +1,9 @@
 // libFuzzer target: veld-render's input path (read_picture_file, the grey fit, the first run).
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "input_checks.h"
 
@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     if (!std::freopen("/dev/null", "w", stdout))
         return 1;
     const char* dir = std::getenv("TMPDIR");
-    scratch_path = std::string(dir && *dir ? dir : "/tmp") + "/veld-fuzz-input-" + std::to_string(::getpid());
+    scratch_path =
+        std::string(dir && *dir ? dir : "/tmp") + "/veld-fuzz-input-" + std::to_string(::getpid());
     std::atexit([] { ::unlink(scratch_path.c_str()); });
     return 0;
 }

@@ -20,10 +20,10 @@ public:
 
 // The checkers' own test: throws BrokenPromise, building the message only when the promise is
 // broken (some checks run once per pixel).
-#define VELD_PROMISE(kept, what)                \
-    do {                                        \
-        if (!(kept))                            \
-            throw BrokenPromise(what);          \
+#define VELD_PROMISE(kept, what)       \
+    do {                               \
+        if (!(kept))                   \
+            throw BrokenPromise(what); \
     } while (false)
 
 enum class InputOutcome { Decoded, Refused };

@@ -18,7 +18,8 @@ void write_file(const std::string& path, const std::uint8_t* data, std::size_t s
 }
 
 bool is_square_picture(const TBitmap& b) {
-    return b.Width() == image_size && b.Height() == image_size && b.PixelFormat() == TPixelFormat::pf24bit;
+    return b.Width() == image_size && b.Height() == image_size &&
+           b.PixelFormat() == TPixelFormat::pf24bit;
 }
 
 bool is_grey(const TBitmap& b) {
@@ -38,7 +39,8 @@ void check_run(const TBitmap& source) {
         run = first_run(source, start_positions());
     } catch (const MathError& e) {
         // A picture whose blue bytes are all 0 has nothing left to normalise by.
-        VELD_PROMISE(e.kind() == MathError::Kind::ZeroDivide, name + " failed with \"" + e.what() + "\"");
+        VELD_PROMISE(e.kind() == MathError::Kind::ZeroDivide,
+                     name + " failed with \"" + e.what() + "\"");
         return;
     }
     VELD_PROMISE(is_square_picture(run.source), name + ": source not 24-bit 256 x 256");
@@ -49,7 +51,8 @@ void check_run(const TBitmap& source) {
 
 }  // namespace
 
-InputOutcome check_render_input(const std::uint8_t* data, std::size_t size, const std::string& scratch_path) {
+InputOutcome check_render_input(const std::uint8_t* data, std::size_t size,
+                                const std::string& scratch_path) {
     write_file(scratch_path, data, size);
     TBitmap as_read;
     TBitmap fitted;
@@ -58,10 +61,12 @@ InputOutcome check_render_input(const std::uint8_t* data, std::size_t size, cons
         fitted = input_picture(scratch_path, true);
     } catch (const Exception& e) {
         const std::string message = e.what();
-        VELD_PROMISE(message.rfind(scratch_path + ": ", 0) == 0, "a refusal that does not name the file: " + message);
+        VELD_PROMISE(message.rfind(scratch_path + ": ", 0) == 0,
+                     "a refusal that does not name the file: " + message);
         return InputOutcome::Refused;
     }
-    VELD_PROMISE(as_read.Width() > 0 && as_read.Height() > 0, "an empty picture read without a refusal");
+    VELD_PROMISE(as_read.Width() > 0 && as_read.Height() > 0,
+                 "an empty picture read without a refusal");
     // The fit is a grey 24-bit 256 x 256 picture like any other, so its run would tell nothing
     // that the run on the picture as read, which converts it in place first, does not.
     VELD_PROMISE(is_square_picture(fitted), "the grey fit is not 24-bit 256 x 256");

@@ -38,7 +38,9 @@ int centre_distance_squared(int x, int y) {
     return dx * dx + dy * dy;
 }
 
-std::uint8_t wave_level(int x, int y) { return truncate_level(127.0 + 127.0 * std::sin(stripe_phase(x, y))); }
+std::uint8_t wave_level(int x, int y) {
+    return truncate_level(127.0 + 127.0 * std::sin(stripe_phase(x, y)));
+}
 
 std::uint8_t steps_level(int x, int y) { return std::sin(stripe_phase(x, y)) >= 0.0 ? 255 : 0; }
 
@@ -77,7 +79,8 @@ std::vector<std::uint8_t> grey_bmp(std::uint8_t (*level)(int x, int y)) {
 // Built once, on the first request for any sample.
 const std::array<std::vector<std::uint8_t>, 4>& synthetic_files() {
     static const std::array<std::vector<std::uint8_t>, 4> files = {
-        grey_bmp(wave_level), grey_bmp(steps_level), grey_bmp(circles1_level), grey_bmp(circles2_level)};
+        grey_bmp(wave_level), grey_bmp(steps_level), grey_bmp(circles1_level),
+        grey_bmp(circles2_level)};
     return files;
 }
 
@@ -89,13 +92,15 @@ std::vector<std::uint8_t> copy_of(const unsigned char* bytes, std::size_t size) 
 
 const char* sample_caption(Sample sample) {
     const auto index = static_cast<std::size_t>(sample);
-    if (index >= captions.size()) throw std::invalid_argument("no such sample");
+    if (index >= captions.size())
+        throw std::invalid_argument("no such sample");
     return captions[index];
 }
 
 std::optional<Sample> sample_by_caption(std::string_view caption) {
     for (std::size_t i = 0; i < captions.size(); ++i)
-        if (caption == captions[i]) return static_cast<Sample>(i);
+        if (caption == captions[i])
+            return static_cast<Sample>(i);
     return std::nullopt;
 }
 

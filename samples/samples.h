@@ -20,7 +20,7 @@
 enum class Sample { Wave, Steps, Circles1, Circles2, Jupiter, Saturn, Moon };
 inline constexpr int sample_count = 7;
 inline constexpr std::array<Sample, sample_count> all_samples = {
-    Sample::Wave, Sample::Steps, Sample::Circles1, Sample::Circles2,
+    Sample::Wave,    Sample::Steps,  Sample::Circles1, Sample::Circles2,
     Sample::Jupiter, Sample::Saturn, Sample::Moon};
 
 // The caption of the radio button that chooses the sample: "Wave", "Steps", "Circles1",

@@ -16,8 +16,7 @@ void* system_zeroed(std::size_t count, std::size_t size) { return std::calloc(co
 // never straddle two lines.
 constexpr std::size_t block_alignment = 64;
 
-void* system_uninitialised(std::size_t size)
-{
+void* system_uninitialised(std::size_t size) {
     const std::size_t rounded = (size + block_alignment - 1) / block_alignment * block_alignment;
     if (rounded < size)
         return nullptr;
@@ -29,15 +28,13 @@ MemorySource current_source = {system_zeroed, system_uninitialised, system_relea
 
 // A negative count, or a byte size that does not fit in size_t, is a block that cannot be had;
 // it is never handed to the memory source.
-void* obtain_zeroed(int count, std::size_t size)
-{
+void* obtain_zeroed(int count, std::size_t size) {
     if (count < 0)
         return nullptr;
     return current_source.zeroed(static_cast<std::size_t>(count), size);
 }
 
-void* obtain_uninitialised(int count, std::size_t size)
-{
+void* obtain_uninitialised(int count, std::size_t size) {
     constexpr std::size_t most = std::numeric_limits<std::size_t>::max();
     if (count < 0 || static_cast<std::size_t>(count) > most / size)
         return nullptr;
@@ -46,8 +43,7 @@ void* obtain_uninitialised(int count, std::size_t size)
 
 // Releases rows [0, obtained) and then the row-pointer block itself.
 template <typename Element>
-void release_matrix(Element** rows, int obtained)
-{
+void release_matrix(Element** rows, int obtained) {
     for (int i = 0; i < obtained; ++i)
         current_source.release(rows[i]);
     current_source.release(rows);
@@ -55,26 +51,22 @@ void release_matrix(Element** rows, int obtained)
 
 }  // namespace
 
-MemorySource default_memory_source()
-{
+MemorySource default_memory_source() {
     return {system_zeroed, system_uninitialised, system_release};
 }
 
-MemorySource set_memory_source(const MemorySource& source)
-{
+MemorySource set_memory_source(const MemorySource& source) {
     const MemorySource previous = current_source;
     current_source = source;
     return previous;
 }
 
-void trace_line(const char* line)
-{
+void trace_line(const char* line) {
     std::fputs(line, stdout);
     std::fflush(stdout);
 }
 
-int alloc_int_matrix(int rows, int cols, IntMatrix* v)
-{
+int alloc_int_matrix(int rows, int cols, IntMatrix* v) {
     *v = static_cast<IntMatrix>(obtain_zeroed(rows, sizeof(std::int32_t*)));
     if (*v == nullptr)
         return 1;
@@ -93,8 +85,7 @@ int alloc_int_matrix(int rows, int cols, IntMatrix* v)
     return 0;
 }
 
-int alloc_real_matrix(int rows, int cols, RealMatrix* v)
-{
+int alloc_real_matrix(int rows, int cols, RealMatrix* v) {
     *v = static_cast<RealMatrix>(obtain_uninitialised(rows, sizeof(double*)));
     if (*v == nullptr)
         return 1;
@@ -112,8 +103,7 @@ int alloc_real_matrix(int rows, int cols, RealMatrix* v)
     return 0;
 }
 
-int alloc_int_vector(int n, IntVector* v)
-{
+int alloc_int_vector(int n, IntVector* v) {
     *v = static_cast<IntVector>(obtain_zeroed(n, sizeof(std::int32_t)));
     if (*v == nullptr)
         return 1;
@@ -123,8 +113,7 @@ int alloc_int_vector(int n, IntVector* v)
     return 0;
 }
 
-int alloc_real_vector(int n, RealVector* v)
-{
+int alloc_real_vector(int n, RealVector* v) {
     *v = static_cast<RealVector>(obtain_uninitialised(n, sizeof(double)));
     if (*v == nullptr)
         return 1;
@@ -133,8 +122,7 @@ int alloc_real_vector(int n, RealVector* v)
     return 0;
 }
 
-int scale_matrix(double factor, int rows, int cols, RealMatrix* v)
-{
+int scale_matrix(double factor, int rows, int cols, RealMatrix* v) {
     for (int i = 0; i < rows; ++i) {
         double* row = (*v)[i];
         int j = 0;
@@ -149,8 +137,7 @@ int scale_matrix(double factor, int rows, int cols, RealMatrix* v)
     return 0;
 }
 
-double max_of_matrix(int rows, int cols, RealMatrix m)
-{
+double max_of_matrix(int rows, int cols, RealMatrix m) {
     // Eight independent running maxima find the largest value quickly. A positive maximum is the
     // same value, bit for bit, whichever of its equal elements the plain scan would take; only a
     // result of zero can differ (in its sign), so that case takes the plain scan itself. Each

@@ -17,7 +17,7 @@ using RealVector = double*;
 // usable buffer). Every element of a new buffer is zero.
 int alloc_int_matrix(int rows, int cols, IntMatrix* v);
 int alloc_real_matrix(int rows, int cols, RealMatrix* v);
-int alloc_int_vector(int n, IntVector* v);   // writes "extended int\n" on success
+int alloc_int_vector(int n, IntVector* v);  // writes "extended int\n" on success
 int alloc_real_vector(int n, RealVector* v);
 
 // Every element [i][j] of the rows x cols region becomes factor * element, i outer, j inner.

@@ -17,8 +17,7 @@
 #endif
 
 void fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, RealVector* x,
-           RealVector* y)
-{
+           RealVector* y) {
     if (n == 0)
         return;
     if (n == INT_MIN || !is_transform_length(n < 0 ? -n : n))
@@ -78,8 +77,7 @@ namespace {
 
 // M[i][j] takes the old M[(i + h) mod N][(j + h) mod N]: the quadrants trade places diagonally,
 // putting the zero frequency at [h][h]. Its own inverse for even N.
-void centring_exchange(RealMatrix m, int n)
-{
+void centring_exchange(RealMatrix m, int n) {
     const int h = n / 2;
     auto src = [h](int t) { return t < h ? t + h : t - h; };
     for (int i = 0; i < n; ++i)
@@ -93,15 +91,11 @@ void centring_exchange(RealMatrix m, int n)
 // One forward fft1d per line, the imaginary line in the x slot and the real line in the y
 // slot: seen from fft1d the line is i conj(z), so the line comes back as the transform with
 // the positive exponent, divided by N.
-void transform_line(int n)
-{
-    fft1d(n, bit_reversal, sine_table, &line_im, &line_re);
-}
+void transform_line(int n) { fft1d(n, bit_reversal, sine_table, &line_im, &line_re); }
 
 // The plain kernel, one line at a time through the program's own buffers: exchange through
 // shift_scratch, gather each line into line_re and line_im, fft1d, scatter, exchange again.
-void plain_centred(RealMatrix* re, RealMatrix* im, int n)
-{
+void plain_centred(RealMatrix* re, RealMatrix* im, int n) {
     if (shift_scratch == nullptr || line_re == nullptr || line_im == nullptr)
         throw std::logic_error("the plain centred transform needs shift_scratch, line_re, line_im");
     RealMatrix r = *re;
@@ -156,8 +150,7 @@ constexpr KernelEntry lane_kernels[] = {
 };
 #endif
 
-const KernelEntry* lane_entry(FftKernel kernel)
-{
+const KernelEntry* lane_entry(FftKernel kernel) {
 #ifdef VELD_X86_KERNELS
     for (const KernelEntry& entry : lane_kernels)
         if (entry.kernel == kernel)
@@ -168,24 +161,21 @@ const KernelEntry* lane_entry(FftKernel kernel)
 }
 
 // Widest first: on the processors measured, each wider kernel was the faster one.
-FftKernel best_supported_kernel()
-{
+FftKernel best_supported_kernel() {
     for (FftKernel kernel : {FftKernel::Avx512, FftKernel::Avx2, FftKernel::Sse2})
         if (fft_kernel_supported(kernel))
             return kernel;
     return FftKernel::Plain;
 }
 
-FftKernel& selected_kernel()
-{
+FftKernel& selected_kernel() {
     static FftKernel kernel = best_supported_kernel();
     return kernel;
 }
 
 // The lanes' work area: a block of doubles on a 64-byte boundary, kept between calls and grown
 // only when the edge length grows, so that a transform allocates nothing once it has run.
-double* work_area(std::size_t doubles)
-{
+double* work_area(std::size_t doubles) {
     static struct Area {
         double* block = nullptr;
         std::size_t capacity = 0;
@@ -204,8 +194,7 @@ double* work_area(std::size_t doubles)
 
 }  // namespace
 
-bool fft_kernel_supported(FftKernel kernel)
-{
+bool fft_kernel_supported(FftKernel kernel) {
     switch (kernel) {
     case FftKernel::Plain:
         return true;
@@ -222,34 +211,27 @@ bool fft_kernel_supported(FftKernel kernel)
     }
 }
 
-bool set_fft_kernel(FftKernel kernel)
-{
+bool set_fft_kernel(FftKernel kernel) {
     if (!fft_kernel_supported(kernel))
         return false;
     selected_kernel() = kernel;
     return true;
 }
 
-FftKernel fft_kernel()
-{
-    return selected_kernel();
-}
+FftKernel fft_kernel() { return selected_kernel(); }
 
-const char* fft_kernel_name()
-{
+const char* fft_kernel_name() {
     const KernelEntry* entry = lane_entry(selected_kernel());
     return entry != nullptr ? entry->name : "plain";
 }
 
-int fft2d_centred(RealMatrix* re, RealMatrix* im)
-{
+int fft2d_centred(RealMatrix* re, RealMatrix* im) {
     return spectral_testing::fft2d_centred_of_edge(image_size, re, im);
 }
 
 namespace spectral_testing {
 
-int fft2d_centred_of_edge(int n, RealMatrix* re, RealMatrix* im)
-{
+int fft2d_centred_of_edge(int n, RealMatrix* re, RealMatrix* im) {
     if (!is_transform_length(n))
         throw std::invalid_argument("edge length " + std::to_string(n) +
                                     " is not a power of two of at least 4");

@@ -18,8 +18,7 @@ struct Ops {
     static inline V add(V a, V b) { return _mm256_add_pd(a, b); }
     static inline V sub(V a, V b) { return _mm256_sub_pd(a, b); }
     static inline V mul(V a, V b) { return _mm256_mul_pd(a, b); }
-    static inline void transpose(V* r)
-    {
+    static inline void transpose(V* r) {
         const V t0 = _mm256_unpacklo_pd(r[0], r[1]);  // r0[0] r1[0] r0[2] r1[2]
         const V t1 = _mm256_unpackhi_pd(r[0], r[1]);  // r0[1] r1[1] r0[3] r1[3]
         const V t2 = _mm256_unpacklo_pd(r[2], r[3]);
@@ -37,13 +36,11 @@ struct Ops {
 
 namespace spectral_detail {
 
-void column_strips_avx2(const CentredJob& job, double* work, int first, int last)
-{
+void column_strips_avx2(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::column_strips(job, work, first, last);
 }
 
-void row_strips_avx2(const CentredJob& job, double* work, int first, int last)
-{
+void row_strips_avx2(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::row_strips(job, work, first, last);
 }
 

@@ -28,8 +28,7 @@ struct Ops {
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
-    static inline void transpose(V* r)
-    {
+    static inline void transpose(V* r) {
         const V a0 = _mm512_unpacklo_pd(r[0], r[1]);  // r0,r1 at columns 0 2 4 6
         const V a1 = _mm512_unpackhi_pd(r[0], r[1]);  // r0,r1 at columns 1 3 5 7
         const V a2 = _mm512_unpacklo_pd(r[2], r[3]);
@@ -67,13 +66,11 @@ struct Ops {
 
 namespace spectral_detail {
 
-void column_strips_avx512(const CentredJob& job, double* work, int first, int last)
-{
+void column_strips_avx512(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::column_strips(job, work, first, last);
 }
 
-void row_strips_avx512(const CentredJob& job, double* work, int first, int last)
-{
+void row_strips_avx512(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::row_strips(job, work, first, last);
 }
 

@@ -24,8 +24,7 @@ struct Lanes {
     static constexpr int per_position = lanes / width;
     static_assert(lanes % width == 0);
 
-    [[gnu::always_inline]] static inline void butterfly(V& xi, V& yi, V& xp, V& yp, V c, V s)
-    {
+    [[gnu::always_inline]] static inline void butterfly(V& xi, V& yi, V& xp, V& yp, V c, V s) {
         const V tr = Ops::add(Ops::mul(s, yp), Ops::mul(c, xp));
         const V ti = Ops::sub(Ops::mul(c, yp), Ops::mul(s, xp));
         xp = Ops::sub(xi, tr);
@@ -35,8 +34,7 @@ struct Lanes {
     }
 
     // One stage of span 2h: butterfly j rotates by the table entries at k = j n / 2h.
-    static void single_stage(int n, int h, const double* sines, double* wx, double* wy)
-    {
+    static void single_stage(int n, int h, const double* sines, double* wx, double* wy) {
         const int q = n / 4;
         const int step = n / (2 * h);
         for (int j = 0; j < h; ++j) {
@@ -47,7 +45,7 @@ struct Lanes {
                 double* x1 = wx + (i + h) * lanes;
                 double* y0 = wy + i * lanes;
                 double* y1 = wy + (i + h) * lanes;
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int v = 0; v < per_position; ++v) {
                     V xi = Ops::load(x0 + v * width), xp = Ops::load(x1 + v * width);
                     V yi = Ops::load(y0 + v * width), yp = Ops::load(y1 + v * width);
@@ -65,8 +63,7 @@ struct Lanes {
     // only meet each other in these two stages, so finishing the group's four butterflies of
     // the first stage and then its two of the second gives every value the same operations on
     // the same operands as stage-by-stage order.
-    static void double_stage(int n, int h, const double* sines, double* wx, double* wy)
-    {
+    static void double_stage(int n, int h, const double* sines, double* wx, double* wy) {
         const int q = n / 4;
         const int step1 = n / (2 * h);
         const int step2 = n / (4 * h);
@@ -86,7 +83,7 @@ struct Lanes {
                 double* yb = wy + (g + h) * lanes;
                 double* yc = wy + (g + 2 * h) * lanes;
                 double* yd = wy + (g + 3 * h) * lanes;
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int v = 0; v < per_position; ++v) {
                     const int o = v * width;
                     V x0 = Ops::load(xa + o), x1 = Ops::load(xb + o);
@@ -112,8 +109,7 @@ struct Lanes {
 
     // Every butterfly stage of fft1d, in order, on all lanes; the reordering was done by the
     // gather and the division is left to the scatter.
-    static void stages(int n, const double* sines, double* wx, double* wy)
-    {
+    static void stages(int n, const double* sines, double* wx, double* wy) {
         int h = 1;
         for (; 4 * h <= n; h *= 4)
             double_stage(n, h, sines, wx, wy);
@@ -124,8 +120,8 @@ struct Lanes {
     static inline int shifted(int t, int half) { return t < half ? t + half : t - half; }
 
     // The four butterflies of a group of the stages of span 2h and 4h, in double_stage's order.
-    [[gnu::always_inline]] static inline void group_butterflies(V* x, V* y, const V* c, const V* s)
-    {
+    [[gnu::always_inline]] static inline void group_butterflies(V* x, V* y, const V* c,
+                                                                const V* s) {
         butterfly(x[0], y[0], x[1], y[1], c[0], s[0]);
         butterfly(x[2], y[2], x[3], y[3], c[0], s[0]);
         butterfly(x[0], y[0], x[2], y[2], c[1], s[1]);
@@ -133,8 +129,7 @@ struct Lanes {
     }
 
     // The six rotations of group j of the stages of span 2h and 4h: c1 s1, c2 s2, c3 s3.
-    static inline void group_rotations(int n, int h, int j, const double* sines, V* c, V* s)
-    {
+    static inline void group_rotations(int n, int h, int j, const double* sines, V* c, V* s) {
         const int q = n / 4;
         const int step1 = n / (2 * h);
         const int step2 = n / (4 * h);
@@ -151,8 +146,7 @@ struct Lanes {
     // are done as the line is scattered: two sweeps of the work area fewer, the same operations
     // on the same operands.
     static void column_strips(const spectral_detail::CentredJob& job, double* work, int first,
-                              int last)
-    {
+                              int last) {
         const int n = job.n;
         const int half = n / 2;
         double* wx = work;
@@ -171,22 +165,22 @@ struct Lanes {
             for (int g = 0; g < n; g += 4) {
                 const double* from_im[4];
                 const double* from_re[4];
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int t = 0; t < 4; ++t) {
                     const int row = shifted(job.bit_reversal[g + t], half);
                     from_im[t] = job.im[row] + c0;
                     from_re[t] = job.re[row] + c0;
                 }
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int v = 0; v < per_position; ++v) {
                     V x[4], y[4];
-                    #pragma GCC unroll 8
+#pragma GCC unroll 8
                     for (int t = 0; t < 4; ++t) {
                         x[t] = Ops::loadu(from_im[t] + v * width);
                         y[t] = Ops::loadu(from_re[t] + v * width);
                     }
                     group_butterflies(x, y, c_first, s_first);
-                    #pragma GCC unroll 8
+#pragma GCC unroll 8
                     for (int t = 0; t < 4; ++t) {
                         Ops::store(wx + (g + t) * lanes + v * width, x[t]);
                         Ops::store(wy + (g + t) * lanes + v * width, y[t]);
@@ -202,22 +196,22 @@ struct Lanes {
                     group_rotations(n, last_h, j, job.sine_table, c, s);
                     double* to_im[4];
                     double* to_re[4];
-                    #pragma GCC unroll 8
+#pragma GCC unroll 8
                     for (int t = 0; t < 4; ++t) {
                         const int row = shifted(j + t * last_h, half);
                         to_im[t] = job.im[row] + c0;
                         to_re[t] = job.re[row] + c0;
                     }
-                    #pragma GCC unroll 8
+#pragma GCC unroll 8
                     for (int v = 0; v < per_position; ++v) {
                         V x[4], y[4];
-                        #pragma GCC unroll 8
+#pragma GCC unroll 8
                         for (int t = 0; t < 4; ++t) {
                             x[t] = Ops::load(wx + (j + t * last_h) * lanes + v * width);
                             y[t] = Ops::load(wy + (j + t * last_h) * lanes + v * width);
                         }
                         group_butterflies(x, y, c, s);
-                        #pragma GCC unroll 8
+#pragma GCC unroll 8
                         for (int t = 0; t < 4; ++t) {
                             Ops::storeu(to_im[t] + v * width, Ops::mul(x[t], inverse));
                             Ops::storeu(to_re[t] + v * width, Ops::mul(y[t], inverse));
@@ -232,7 +226,7 @@ struct Lanes {
                 const int row = shifted(p, half);
                 double* to_im = job.im[row] + c0;
                 double* to_re = job.re[row] + c0;
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int v = 0; v < per_position; ++v) {
                     Ops::storeu(to_im + v * width,
                                 Ops::mul(Ops::load(wx + p * lanes + v * width), inverse));
@@ -246,34 +240,31 @@ struct Lanes {
     // Rows are transposed into the work area width x width at a time. Column blocks of width
     // never straddle the half, so src maps a block onto a block.
     [[gnu::always_inline]] static inline void rows_to_work(double* const* rows, int c0,
-                                                           const int* position, double* w)
-    {
+                                                           const int* position, double* w) {
         V block[width];
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int u = 0; u < width; ++u)
             block[u] = Ops::loadu(rows[u] + c0);
         Ops::transpose(block);
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int t = 0; t < width; ++t)
             Ops::store(w + position[t] * lanes, block[t]);
     }
 
     [[gnu::always_inline]] static inline void work_to_rows(const double* w, V inverse,
-                                                           double* const* rows, int c0)
-    {
+                                                           double* const* rows, int c0) {
         V block[width];
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int t = 0; t < width; ++t)
             block[t] = Ops::mul(Ops::load(w + t * lanes), inverse);
         Ops::transpose(block);
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int u = 0; u < width; ++u)
             Ops::storeu(rows[u] + c0, block[u]);
     }
 
     static void row_strips(const spectral_detail::CentredJob& job, double* work, int first,
-                           int last)
-    {
+                           int last) {
         const int n = job.n;
         const int half = n / 2;
         double* wx = work;
@@ -284,10 +275,10 @@ struct Lanes {
             double* const* rows_im = job.im + strip * lanes;
             for (int c0 = 0; c0 < n; c0 += width) {
                 int position[width];
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int t = 0; t < width; ++t)
                     position[t] = job.bit_reversal[shifted(c0, half) + t];
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int g = 0; g < per_position; ++g) {
                     rows_to_work(rows_im + g * width, c0, position, wx + g * width);
                     rows_to_work(rows_re + g * width, c0, position, wy + g * width);
@@ -296,7 +287,7 @@ struct Lanes {
             stages(n, job.sine_table, wx, wy);
             for (int c0 = 0; c0 < n; c0 += width) {
                 const int k0 = shifted(c0, half);
-                #pragma GCC unroll 8
+#pragma GCC unroll 8
                 for (int g = 0; g < per_position; ++g) {
                     work_to_rows(wx + k0 * lanes + g * width, inverse, rows_im + g * width, c0);
                     work_to_rows(wy + k0 * lanes + g * width, inverse, rows_re + g * width, c0);

@@ -18,8 +18,7 @@ struct Ops {
     static inline V add(V a, V b) { return _mm_add_pd(a, b); }
     static inline V sub(V a, V b) { return _mm_sub_pd(a, b); }
     static inline V mul(V a, V b) { return _mm_mul_pd(a, b); }
-    static inline void transpose(V* r)
-    {
+    static inline void transpose(V* r) {
         const V low = _mm_unpacklo_pd(r[0], r[1]);
         const V high = _mm_unpackhi_pd(r[0], r[1]);
         r[0] = low;
@@ -33,13 +32,11 @@ struct Ops {
 
 namespace spectral_detail {
 
-void column_strips_sse2(const CentredJob& job, double* work, int first, int last)
-{
+void column_strips_sse2(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::column_strips(job, work, first, last);
 }
 
-void row_strips_sse2(const CentredJob& job, double* work, int first, int last)
-{
+void row_strips_sse2(const CentredJob& job, double* work, int first, int last) {
     Lanes<Ops>::row_strips(job, work, first, last);
 }
 

@@ -4,8 +4,7 @@
 
 namespace {
 
-const char* math_error_text(MathError::Kind kind)
-{
+const char* math_error_text(MathError::Kind kind) {
     switch (kind) {
     case MathError::Kind::ZeroDivide:
         return "0 による浮動小数点数除算";
@@ -21,18 +20,11 @@ const char* math_error_text(MathError::Kind kind)
 
 MathError::MathError(Kind kind) : std::runtime_error(math_error_text(kind)), kind_(kind) {}
 
-void throw_invalid_conversion()
-{
-    throw MathError(MathError::Kind::InvalidOp);
-}
+void throw_invalid_conversion() { throw MathError(MathError::Kind::InvalidOp); }
 
-void clear_fp_flags()
-{
-    std::feclearexcept(FE_ALL_EXCEPT);
-}
+void clear_fp_flags() { std::feclearexcept(FE_ALL_EXCEPT); }
 
-void raise_fp_flags()
-{
+void raise_fp_flags() {
     const int raised = std::fetestexcept(FE_DIVBYZERO | FE_INVALID | FE_OVERFLOW);
     std::feclearexcept(FE_ALL_EXCEPT);
     if (raised & FE_DIVBYZERO)

@@ -12,8 +12,7 @@ constexpr double pi = 3.141592653589793;
 // sin(pi/4), stored as this constant rather than taken from the recurrence.
 constexpr double sqrt_half = 0.7071067811865476;
 
-void require_transform_length(int n, const char* what)
-{
+void require_transform_length(int n, const char* what) {
     if (!is_transform_length(n))
         throw std::invalid_argument(std::string(what) + " length " + std::to_string(n) +
                                     " is not a power of two of at least 4");
@@ -21,13 +20,9 @@ void require_transform_length(int n, const char* what)
 
 }  // namespace
 
-bool is_transform_length(int n)
-{
-    return n >= 4 && (n & (n - 1)) == 0;
-}
+bool is_transform_length(int n) { return n >= 4 && (n & (n - 1)) == 0; }
 
-void build_sine_table(int n, RealVector* table)
-{
+void build_sine_table(int n, RealVector* table) {
     require_transform_length(n, "sine table");
     double* entry = *table;
 
@@ -68,8 +63,7 @@ void build_sine_table(int n, RealVector* table)
         entry[half + i] = -entry[i];
 }
 
-void build_bit_reversal(int n, IntVector* table)
-{
+void build_bit_reversal(int n, IntVector* table) {
     require_transform_length(n, "bit-reversal table");
     std::int32_t* entry = *table;
 

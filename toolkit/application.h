@@ -28,7 +28,8 @@ public:
     void SetTitle(std::string t) { title_ = std::move(t); }
 
     // Creates a form of class T owned by the application and stores it in ref before T's
-    // constructor body runs. If the constructor throws, ref is left empty and the exception goes on.
+    // constructor body runs. If the constructor throws, ref is left empty and the exception goes
+    // on.
     template <class T>
     void CreateForm(T*& ref) {
         void* memory = ::operator new(sizeof(T));

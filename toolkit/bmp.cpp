@@ -33,7 +33,9 @@ bool is_supported_info_header_size(std::uint32_t size) {
     return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-[[noreturn]] void refuse(const std::string& fault) { throw EInvalidGraphic("Invalid BMP: " + fault); }
+[[noreturn]] void refuse(const std::string& fault) {
+    throw EInvalidGraphic("Invalid BMP: " + fault);
+}
 
 // Bytes in one stored row: the pixels, padded with zeros to a multiple of 4.
 std::uint64_t stored_row_size(std::uint64_t width, int bits_per_pixel) {
@@ -71,8 +73,9 @@ public:
 private:
     void require(std::size_t offset, std::size_t count) const {
         if (offset > size_ || count > size_ - offset)
-            refuse("read of " + std::to_string(count) + " bytes at offset " + std::to_string(offset) +
-                   " lies outside the " + std::to_string(size_) + "-byte file");
+            refuse("read of " + std::to_string(count) + " bytes at offset " +
+                   std::to_string(offset) + " lies outside the " + std::to_string(size_) +
+                   "-byte file");
     }
 
     const std::uint8_t* data_;
@@ -80,17 +83,21 @@ private:
 };
 
 void check_dimensions(std::int64_t width, std::int64_t height) {
-    if (width <= 0) refuse("width " + std::to_string(width) + " is not positive");
-    if (height == 0) refuse("height is zero");
+    if (width <= 0)
+        refuse("width " + std::to_string(width) + " is not positive");
+    if (height == 0)
+        refuse("height is zero");
     if (height < 0)
         refuse("negative height " + std::to_string(height) + " (top-down rows) is not supported");
     if (width > bmp_max_side)
-        refuse("width " + std::to_string(width) + " exceeds the limit of " + std::to_string(bmp_max_side));
+        refuse("width " + std::to_string(width) + " exceeds the limit of " +
+               std::to_string(bmp_max_side));
     if (height > bmp_max_side)
-        refuse("height " + std::to_string(height) + " exceeds the limit of " + std::to_string(bmp_max_side));
+        refuse("height " + std::to_string(height) + " exceeds the limit of " +
+               std::to_string(bmp_max_side));
     if (width * height > bmp_max_pixels)
-        refuse(std::to_string(width) + " x " + std::to_string(height) + " pixels exceed the limit of " +
-               std::to_string(bmp_max_pixels));
+        refuse(std::to_string(width) + " x " + std::to_string(height) +
+               " pixels exceed the limit of " + std::to_string(bmp_max_pixels));
 }
 
 void put_u16(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
@@ -99,17 +106,20 @@ void put_u16(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t v
 }
 
 void put_u32(std::vector<std::uint8_t>& out, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
 
 BmpPicture decode_bmp(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr) size = 0;
+    if (data == nullptr)
+        size = 0;
     const FieldReader in(data, size);
     const std::string file_size_text = std::to_string(size) + "-byte file";
 
-    if (size < 2) refuse("truncated file: " + file_size_text + " has no signature");
+    if (size < 2)
+        refuse("truncated file: " + file_size_text + " has no signature");
     if (in.u8(at_signature) != 'B' || in.u8(at_signature + 1) != 'M')
         refuse("wrong signature, expected \"BM\"");
     if (size < file_header_size + 4)
@@ -125,25 +135,29 @@ BmpPicture decode_bmp(const std::uint8_t* data, std::size_t size) {
 
     const std::uint32_t declared_file_size = in.u32(at_file_size);
     if (declared_file_size > size)
-        refuse("declared file size " + std::to_string(declared_file_size) + " exceeds the " + file_size_text);
+        refuse("declared file size " + std::to_string(declared_file_size) + " exceeds the " +
+               file_size_text);
 
     const std::int32_t width = in.i32(at_width);
     const std::int32_t height = in.i32(at_height);
     check_dimensions(width, height);
 
     const std::uint16_t planes = in.u16(at_planes);
-    if (planes != 1) refuse("planes " + std::to_string(planes) + ", expected 1");
+    if (planes != 1)
+        refuse("planes " + std::to_string(planes) + ", expected 1");
     const std::uint16_t bits_per_pixel = in.u16(at_bits_per_pixel);
     if (bits_per_pixel != 24 && bits_per_pixel != 8)
         refuse("unsupported bit depth " + std::to_string(bits_per_pixel) + ", only 24 and 8");
     const std::uint32_t compression = in.u32(at_compression);
     if (compression != 0)
-        refuse("unsupported compression " + std::to_string(compression) + ", only uncompressed (0)");
+        refuse("unsupported compression " + std::to_string(compression) +
+               ", only uncompressed (0)");
 
     const std::uint32_t pixel_offset = in.u32(at_pixel_offset);
     if (pixel_offset < headers_end)
         refuse("pixel data offset " + std::to_string(pixel_offset) + " overlaps the headers");
-    const std::uint64_t row_size = stored_row_size(static_cast<std::uint64_t>(width), bits_per_pixel);
+    const std::uint64_t row_size =
+        stored_row_size(static_cast<std::uint64_t>(width), bits_per_pixel);
     const std::uint64_t pixel_data_size = row_size * static_cast<std::uint64_t>(height);
     if (pixel_offset + pixel_data_size > size)
         refuse("pixel data of " + std::to_string(height) + " rows of " + std::to_string(row_size) +
@@ -172,15 +186,20 @@ BmpPicture decode_bmp(const std::uint8_t* data, std::size_t size) {
         if (colours > max_palette_entries)
             refuse("palette of " + std::to_string(colours) + " colours exceeds " +
                    std::to_string(max_palette_entries));
-        if (colours == 0) colours = max_palette_entries;
-        // The pixel data was checked to lie inside the file, so a palette ending before it does too.
+        if (colours == 0)
+            colours = max_palette_entries;
+        // The pixel data was checked to lie inside the file, so a palette ending before it does
+        // too.
         if (headers_end + std::uint64_t{colours} * palette_entry_size > pixel_offset)
-            refuse("palette of " + std::to_string(colours) + " colours does not fit before the pixel data at offset " +
+            refuse("palette of " + std::to_string(colours) +
+                   " colours does not fit before the pixel data at offset " +
                    std::to_string(pixel_offset));
         picture.palette.resize(colours);
         for (std::uint32_t i = 0; i < colours; ++i) {
-            const std::uint8_t* entry = in.bytes(headers_end + i * palette_entry_size, palette_entry_size);
-            picture.palette[i] = std::uint32_t{entry[2]} << 16 | std::uint32_t{entry[1]} << 8 | entry[0];
+            const std::uint8_t* entry =
+                in.bytes(headers_end + i * palette_entry_size, palette_entry_size);
+            picture.palette[i] =
+                std::uint32_t{entry[2]} << 16 | std::uint32_t{entry[1]} << 8 | entry[0];
         }
     }
 
@@ -189,15 +208,18 @@ BmpPicture decode_bmp(const std::uint8_t* data, std::size_t size) {
     for (std::int32_t y = 0; y < height; ++y) {
         // Stored rows run from the bottom of the picture to its top.
         const std::uint64_t stored_row = static_cast<std::uint64_t>(height - 1 - y);
-        const std::uint8_t* source = in.bytes(pixel_offset + stored_row * row_size, packed_row_size);
-        std::uint8_t* target = picture.pixels.data() + static_cast<std::size_t>(y) * packed_row_size;
-        for (std::size_t i = 0; i < packed_row_size; ++i) target[i] = source[i];
+        const std::uint8_t* source =
+            in.bytes(pixel_offset + stored_row * row_size, packed_row_size);
+        std::uint8_t* target =
+            picture.pixels.data() + static_cast<std::size_t>(y) * packed_row_size;
+        for (std::size_t i = 0; i < packed_row_size; ++i)
+            target[i] = source[i];
         if (bits_per_pixel == 8) {
             for (std::int32_t x = 0; x < width; ++x) {
                 if (target[x] >= picture.palette.size())
-                    refuse("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") has palette index " +
-                           std::to_string(target[x]) + " beyond the " + std::to_string(picture.palette.size()) +
-                           " colours of the palette");
+                    refuse("pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                           ") has palette index " + std::to_string(target[x]) + " beyond the " +
+                           std::to_string(picture.palette.size()) + " colours of the palette");
             }
         }
     }
@@ -206,16 +228,19 @@ BmpPicture decode_bmp(const std::uint8_t* data, std::size_t size) {
 
 std::vector<std::uint8_t> encode_bmp(const BmpPicture& picture) {
     const int bits = picture.bits_per_pixel;
-    if (bits != 24 && bits != 8) refuse("cannot encode bit depth " + std::to_string(bits) + ", only 24 and 8");
+    if (bits != 24 && bits != 8)
+        refuse("cannot encode bit depth " + std::to_string(bits) + ", only 24 and 8");
     check_dimensions(picture.width, picture.height);
     const std::size_t width = static_cast<std::size_t>(picture.width);
     const std::size_t height = static_cast<std::size_t>(picture.height);
     const std::size_t packed_row_size = width * static_cast<std::size_t>(bits / 8);
     if (picture.pixels.size() != packed_row_size * height)
         refuse("pixel buffer holds " + std::to_string(picture.pixels.size()) + " bytes, a " +
-               std::to_string(width) + " x " + std::to_string(height) + " picture at " + std::to_string(bits) +
-               " bits per pixel needs " + std::to_string(packed_row_size * height));
-    if (bits == 24 && !picture.palette.empty()) refuse("a 24-bit picture has no palette");
+               std::to_string(width) + " x " + std::to_string(height) + " picture at " +
+               std::to_string(bits) + " bits per pixel needs " +
+               std::to_string(packed_row_size * height));
+    if (bits == 24 && !picture.palette.empty())
+        refuse("a 24-bit picture has no palette");
     if (picture.palette.size() > max_palette_entries)
         refuse("palette of " + std::to_string(picture.palette.size()) + " colours exceeds " +
                std::to_string(max_palette_entries));
@@ -255,7 +280,8 @@ std::vector<std::uint8_t> encode_bmp(const BmpPicture& picture) {
     for (std::size_t y = 0; y < height; ++y) {
         const std::uint8_t* source = picture.pixels.data() + y * packed_row_size;
         std::uint8_t* target = out.data() + pixel_offset + (height - 1 - y) * row_size;
-        for (std::size_t i = 0; i < packed_row_size; ++i) target[i] = source[i];
+        for (std::size_t i = 0; i < packed_row_size; ++i)
+            target[i] = source[i];
     }
     return out;
 }

@@ -23,7 +23,6 @@ TButton::TButton(TComponent* owner) : TControl(owner, new QPushButton) {
 
 void TButton::CaptionChanged() { static_cast<QPushButton*>(widget_)->setText(qs(caption_)); }
 
-
 // ---------------------------------------------------------------------------------------------
 // TRadioButton
 

@@ -24,7 +24,13 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 // Modifier keys and buttons held during a pointer event, as bits.
 enum TShiftFlag : unsigned {
-    ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
 };
 using TShiftState = unsigned;
 using TMouseEvent =

@@ -24,7 +24,8 @@ struct LineScaler {
     std::vector<int> first;
     std::vector<std::vector<double>> weights;
 
-    LineScaler(int length_, int count_) : length(length_), count(count_), first(count_), weights(count_) {
+    LineScaler(int length_, int count_)
+        : length(length_), count(count_), first(count_), weights(count_) {
         const double scale = static_cast<double>(length) / count;
         for (int t = 0; t < count; ++t) {
             std::vector<double>& w = weights[t];
@@ -35,7 +36,8 @@ struct LineScaler {
                 const int end = std::min(length, static_cast<int>(std::ceil(to)));
                 first[t] = begin;
                 for (int p = begin; p < end; ++p) {
-                    const double covered = std::min(to, p + 1.0) - std::max(from, static_cast<double>(p));
+                    const double covered =
+                        std::min(to, p + 1.0) - std::max(from, static_cast<double>(p));
                     w.push_back(covered / scale);
                 }
             } else {
@@ -70,10 +72,12 @@ void check_picture(const WidePicture& picture) {
     if (picture.channels != 1 && picture.channels != 3 && picture.channels != 4)
         throw EInvalidGraphic("A picture to fit has 1, 3 or 4 samples per pixel, not " +
                               std::to_string(picture.channels));
-    const std::size_t expected = static_cast<std::size_t>(picture.width) * picture.height * picture.channels;
+    const std::size_t expected =
+        static_cast<std::size_t>(picture.width) * picture.height * picture.channels;
     if (picture.samples.size() != expected)
-        throw EInvalidGraphic("A " + std::to_string(picture.width) + " x " + std::to_string(picture.height) +
-                              " picture needs " + std::to_string(expected) + " samples, not " +
+        throw EInvalidGraphic("A " + std::to_string(picture.width) + " x " +
+                              std::to_string(picture.height) + " picture needs " +
+                              std::to_string(expected) + " samples, not " +
                               std::to_string(picture.samples.size()));
 }
 

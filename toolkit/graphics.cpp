@@ -13,7 +13,8 @@ namespace {
 // Largest edge a bitmap may take; keeps every size computation far inside int range.
 constexpr int max_bitmap_edge = 1 << 15;
 
-std::uint8_t* checked_row(std::vector<std::uint8_t>& pixels, int width, int height, int bpp, int y) {
+std::uint8_t* checked_row(std::vector<std::uint8_t>& pixels, int width, int height, int bpp,
+                          int y) {
     if (y < 0 || y >= height)
         throw EInvalidGraphic("Scan line index out of range");
     return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * bpp;
@@ -67,7 +68,8 @@ void TBitmap::Changed() const {
 
 void TBitmap::resize_keeping(int w, int h) {
     if (w < 0 || h < 0 || w > max_bitmap_edge || h > max_bitmap_edge)
-        throw EInvalidGraphic("Invalid bitmap size " + std::to_string(w) + " x " + std::to_string(h));
+        throw EInvalidGraphic("Invalid bitmap size " + std::to_string(w) + " x " +
+                              std::to_string(h));
     if (w == width_ && h == height_)
         return;
     const int bpp = BytesPerPixel();
@@ -174,8 +176,10 @@ void TCanvas::Draw(int x, int y, const TBitmap& source) {
     TBitmap& dst = target_;
     const int x0 = std::max(0, x);
     const int y0 = std::max(0, y);
-    const long long x1 = std::min<long long>(dst.Width(), static_cast<long long>(x) + source.Width());
-    const long long y1 = std::min<long long>(dst.Height(), static_cast<long long>(y) + source.Height());
+    const long long x1 =
+        std::min<long long>(dst.Width(), static_cast<long long>(x) + source.Width());
+    const long long y1 =
+        std::min<long long>(dst.Height(), static_cast<long long>(y) + source.Height());
     const bool same = dst.PixelFormat() == source.PixelFormat();
     for (int row = y0; row < y1; ++row) {
         std::uint8_t* out = dst.ScanLine(row);
@@ -183,7 +187,8 @@ void TCanvas::Draw(int x, int y, const TBitmap& source) {
         if (same) {
             const int bpp = dst.BytesPerPixel();
             if (x1 > x0)
-                std::memcpy(out + x0 * bpp, in + (x0 - x) * bpp, static_cast<std::size_t>(x1 - x0) * bpp);
+                std::memcpy(out + x0 * bpp, in + (x0 - x) * bpp,
+                            static_cast<std::size_t>(x1 - x0) * bpp);
             continue;
         }
         for (int col = x0; col < x1; ++col) {

@@ -174,8 +174,9 @@ void for_each_line_pixel(TPoint a, TPoint b, int width, int height, Visit&& visi
     const bool narrow = minor_span < (__int128{1} << 30) && steps < (1LL << 30);
     const long long span64 = static_cast<long long>(minor_span);
     for (long long i = first; i <= last; ++i) {
-        const __int128 offset = narrow ? __int128{(2 * i * span64 + steps) / (2 * steps)}
-                                       : (2 * static_cast<__int128>(i) * minor_span + steps) / (2 * steps);
+        const __int128 offset =
+            narrow ? __int128{(2 * i * span64 + steps) / (2 * steps)}
+                   : (2 * static_cast<__int128>(i) * minor_span + steps) / (2 * steps);
         const long long major = major_start + major_dir * i;
         const __int128 minor = minor_start + minor_dir * offset;
         if (minor < 0 || minor >= minor_limit)

@@ -14,21 +14,34 @@ namespace {
 
 TShiftState shift_of(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     TShiftState s = 0;
-    if (mods & Qt::ShiftModifier) s |= ssShift;
-    if (mods & Qt::AltModifier) s |= ssAlt;
-    if (mods & Qt::ControlModifier) s |= ssCtrl;
-    if (buttons & Qt::LeftButton) s |= ssLeft;
-    if (buttons & Qt::RightButton) s |= ssRight;
-    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    if (mods & Qt::ShiftModifier)
+        s |= ssShift;
+    if (mods & Qt::AltModifier)
+        s |= ssAlt;
+    if (mods & Qt::ControlModifier)
+        s |= ssCtrl;
+    if (buttons & Qt::LeftButton)
+        s |= ssLeft;
+    if (buttons & Qt::RightButton)
+        s |= ssRight;
+    if (buttons & Qt::MiddleButton)
+        s |= ssMiddle;
     return s;
 }
 
 bool button_of(Qt::MouseButton b, TMouseButton& out) {
     switch (b) {
-    case Qt::LeftButton: out = TMouseButton::mbLeft; return true;
-    case Qt::RightButton: out = TMouseButton::mbRight; return true;
-    case Qt::MiddleButton: out = TMouseButton::mbMiddle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        out = TMouseButton::mbLeft;
+        return true;
+    case Qt::RightButton:
+        out = TMouseButton::mbRight;
+        return true;
+    case Qt::MiddleButton:
+        out = TMouseButton::mbMiddle;
+        return true;
+    default:
+        return false;
     }
 }
 

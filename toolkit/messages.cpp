@@ -21,8 +21,8 @@ void default_presenter(const MessageRequest& request) {
         icon = QMessageBox::Critical;
     else if (request.icon == MessageIcon::Information)
         icon = QMessageBox::Information;
-    QMessageBox box(icon, QString::fromStdString(request.title), QString::fromStdString(request.text),
-                    QMessageBox::Ok);
+    QMessageBox box(icon, QString::fromStdString(request.title),
+                    QString::fromStdString(request.text), QMessageBox::Ok);
     box.exec();
 }
 

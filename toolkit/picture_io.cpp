@@ -1,5 +1,8 @@
 #include "picture_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -10,17 +13,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 std::string errno_text(int error) { return std::strerror(error); }
 
 std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
     return s;
 }
 
@@ -279,7 +280,8 @@ std::string PictureFileSet::make_temporary(const std::string& target) {
     const std::string dir = directory_of(target);
     const std::string ext = extension_of(target);
     // Hidden, beside the target, with the target's extension for writers that go by it.
-    std::string name = (dir == "/" ? "/" : dir + "/") + "." + file_name_of(target) + "-XXXXXX" + ext;
+    std::string name =
+        (dir == "/" ? "/" : dir + "/") + "." + file_name_of(target) + "-XXXXXX" + ext;
     std::vector<char> buf(name.begin(), name.end());
     buf.push_back('\0');
     const int fd = ::mkstemps(buf.data(), static_cast<int>(ext.size()));
@@ -307,8 +309,8 @@ void PictureFileSet::add(const TBitmap& picture, const std::string& path) {
         throw EFileError(path + ": cannot write: " + errno_text(written ? errno : error));
 }
 
-void PictureFileSet::add_written_by(const std::string& path,
-                                    const std::function<bool(const std::string& temporary)>& write) {
+void PictureFileSet::add_written_by(
+    const std::string& path, const std::function<bool(const std::string& temporary)>& write) {
     picture_format_for(path);
     const std::string temporary = make_temporary(path);
     if (!write(temporary))

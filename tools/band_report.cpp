@@ -8,7 +8,6 @@
 
 namespace {
 
-
 std::string format(const char* pattern, ...) {
     char text[512];
     va_list args;
@@ -53,13 +52,14 @@ std::string band_report(const std::string& subject, const SliderPositions& posit
         out += (k ? "," : " ") + std::to_string(positions[k]);
     out += format("  (gain = %d - position %%, factor = (gain / 100)^3)\n\n", slider_max);
 
-    out += format("%4s  %-11s  %8s  %-17s  %-17s  %-17s  %10s  %14s    %14s    %9s\n", "band", "slider",
-                  "position", "radius r (px)", "cycles/picture", "wavelength (px)", "elements",
-                  "energy before", "energy after", "factor");
+    out += format("%4s  %-11s  %8s  %-17s  %-17s  %-17s  %10s  %14s    %14s    %9s\n", "band",
+                  "slider", "position", "radius r (px)", "cycles/picture", "wavelength (px)",
+                  "elements", "energy before", "energy after", "factor");
     for (int k = 0; k < band_count; ++k) {
         const double inner = band_inner_radius(k);
         const double outer = k == band_count - 1 ? largest_radius() : band_outer_radius(k);
-        out += format("%4d  %-11s  %8d  ", k, ("ScrollBar" + std::to_string(k + 1)).c_str(), positions[k]);
+        out += format("%4d  %-11s  %8d  ", k, ("ScrollBar" + std::to_string(k + 1)).c_str(),
+                      positions[k]);
         out += range(inner, outer) + "  " + range(inner, outer) + "  " +
                range(wavelength(outer), wavelength(inner));
         out += format("  %10lld", static_cast<long long>(energies.elements[k]));
@@ -69,18 +69,20 @@ std::string band_report(const std::string& subject, const SliderPositions& posit
     out += format("%-86s%10lld", "total", static_cast<long long>(element_total));
     out += share(before_total, before_total) + share(after_total, after_total) + "\n\n";
 
-    out += format("radius: inner <= r < outer, r in pixels from the zero frequency (band %d ends at the "
-                  "corners, r <= %.3f); a radius of r is r cycles per picture, a wavelength of %d / r "
-                  "pixels\n",
-                  band_count - 1, largest_radius(), image_size);
-    out += format("energy: sum of re^2 + im^2 over the band; after the gains the spectrum holds %.6f of "
-                  "its energy before\n",
-                  before_total > 0 ? after_total / before_total : 0.0);
+    out += format(
+        "radius: inner <= r < outer, r in pixels from the zero frequency (band %d ends at the "
+        "corners, r <= %.3f); a radius of r is r cycles per picture, a wavelength of %d / r "
+        "pixels\n",
+        band_count - 1, largest_radius(), image_size);
+    out += format(
+        "energy: sum of re^2 + im^2 over the band; after the gains the spectrum holds %.6f of "
+        "its energy before\n",
+        before_total > 0 ? after_total / before_total : 0.0);
     const ParsevalCheck parseval = parseval_check(energies);
-    out += format("Parseval: %d^2 x sum |X|^2 = %.15e, sum of squared source values = %.15e, relative "
-                  "difference %.3e: %s\n",
-                  image_size, parseval.spectrum_side, parseval.source_side, parseval.relative_difference,
-                  parseval.agrees ? "agrees within rounding"
-                                                              : "DOES NOT AGREE");
+    out += format(
+        "Parseval: %d^2 x sum |X|^2 = %.15e, sum of squared source values = %.15e, relative "
+        "difference %.3e: %s\n",
+        image_size, parseval.spectrum_side, parseval.source_side, parseval.relative_difference,
+        parseval.agrees ? "agrees within rounding" : "DOES NOT AGREE");
     return out;
 }

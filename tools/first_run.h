@@ -34,4 +34,3 @@ struct FirstRun {
 // engine (field_im zero). A run that fails throws what compute_pictures throws (MathError with
 // ZeroDivide for a filtered picture without a positive value).
 FirstRun first_run(const TBitmap& source, const SliderPositions& positions);
-

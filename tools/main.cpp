@@ -2,11 +2,11 @@
 // interface; the exit status is 0 on success, 2 for a bad command line or file, 3 for a
 // filter run that fails, 1 for anything unforeseen.
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <exception>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "band_report.h"
@@ -52,7 +52,9 @@ private:
     int saved_ = -1;
 };
 
-void complain(const std::string& message) { std::fprintf(stderr, "veld-render: %s\n", message.c_str()); }
+void complain(const std::string& message) {
+    std::fprintf(stderr, "veld-render: %s\n", message.c_str());
+}
 
 std::string subject_of(const RenderOptions& options) {
     if (options.sample)
@@ -63,7 +65,8 @@ std::string subject_of(const RenderOptions& options) {
 int render(const RenderOptions& options, const char* program) {
     TBitmap source;
     try {
-        source = options.sample ? sample_picture(*options.sample) : input_picture(options.input, options.fit);
+        source = options.sample ? sample_picture(*options.sample)
+                                : input_picture(options.input, options.fit);
     } catch (const Exception& e) {
         complain(e.what());
         return exit_bad_request;
@@ -110,9 +113,10 @@ int render(const RenderOptions& options, const char* program) {
     if (!options.bands_path.empty())
         for (int k = 0; k < band_count; ++k)
             if (bands.empty[k])
-                complain("warning: band " + std::to_string(k) + " (ScrollBar" + std::to_string(k + 1) +
-                         ") has no positive value after the transform; its tile in " + options.bands_path +
-                         " is black");
+                complain("warning: band " + std::to_string(k) + " (ScrollBar" +
+                         std::to_string(k + 1) +
+                         ") has no positive value after the transform; its tile in " +
+                         options.bands_path + " is black");
     if (options.report) {
         const std::string text = band_report(subject_of(options), options.positions, run.energies);
         std::fputs(text.c_str(), stdout);

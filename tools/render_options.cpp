@@ -31,7 +31,8 @@ SliderPositions parse_twelve(const std::string& option, const std::string& text)
     std::string::size_type from = 0;
     for (;;) {
         const auto comma = text.find(',', from);
-        items.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        items.push_back(
+            text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
         if (comma == std::string::npos)
             break;
         from = comma + 1;
@@ -162,8 +163,11 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
         throw UsageError("--positions and --gains: give only one of them");
 
     const std::pair<const char*, const std::string*> outputs[] = {
-        {"--source", &options.source_path}, {"--spectrum", &options.spectrum_path}, {"--output", &options.output_path},
-        {"--window", &options.window_path}, {"--bands", &options.bands_path}};
+        {"--source", &options.source_path},
+        {"--spectrum", &options.spectrum_path},
+        {"--output", &options.output_path},
+        {"--window", &options.window_path},
+        {"--bands", &options.bands_path}};
     bool any = options.report;
     for (std::size_t a = 0; a < std::size(outputs); ++a) {
         const std::string& p = *outputs[a].second;
@@ -177,7 +181,8 @@ RenderOptions parse_render_options(const std::vector<std::string>& args) {
     }
     if (!any)
         throw UsageError(
-            "nothing to do: give at least one of --source, --spectrum, --output, --window, --bands, "
+            "nothing to do: give at least one of --source, --spectrum, --output, --window, "
+            "--bands, "
             "--report");
     return options;
 }

@@ -10,9 +10,9 @@
 #include <QWidget>
 #include <random>
 
-#include "reference_run.h"
-#include "presenter_recorder.h"
 #include "engine.h"
+#include "presenter_recorder.h"
+#include "reference_run.h"
 #include "state.h"
 #include "window_fixture.h"
 
@@ -37,11 +37,11 @@ protected:
     static void click(TControl* c, QPoint at = QPoint(6, 8)) {
         QTest::mouseClick(c->Widget(), Qt::LeftButton, {}, at);
     }
-    static void click_centre(TControl* c) {
-        QTest::mouseClick(c->Widget(), Qt::LeftButton);
-    }
+    static void click_centre(TControl* c) { QTest::mouseClick(c->Widget(), Qt::LeftButton); }
     // Sets a slider with the handlers' own route, as a preset does.
-    static void set(int slider, int position) { Form1->band_slider(slider - 1)->SetPosition(position); }
+    static void set(int slider, int position) {
+        Form1->band_slider(slider - 1)->SetPosition(position);
+    }
 
     std::vector<std::array<int, 12>> runs;
     std::unique_ptr<RunObserver> observer;
@@ -282,15 +282,18 @@ TEST_F(Window, PicturesEqualTheScalarReferenceAfterRandomActions) {
     reference_run(sample_blue(Sample::Wave), all(100), field);
     int mismatches = 0;
     observe([&] {
-        const ReferenceRun expected = reference_run(picture_blue(Form1->Image1), slider_positions(Form1), field);
+        const ReferenceRun expected =
+            reference_run(picture_blue(Form1->Image1), slider_positions(Form1), field);
         // Image3 is being drawn right now: compare the finished pictures after the event.
         pending = expected;
         ++checked;
     });
     const auto radios = sample_radios(Form1);
-    TButton* presets[] = {Form1->Button1, Form1->Button2, Form1->Button3, Form1->Button4, Form1->Button5,
-                          Form1->Button6, Form1->Button7, Form1->Button8};  // never "0" in Low
-    const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home};
+    TButton* presets[] = {Form1->Button1, Form1->Button2, Form1->Button3,
+                          Form1->Button4, Form1->Button5, Form1->Button6,
+                          Form1->Button7, Form1->Button8};  // never "0" in Low
+    const Qt::Key keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown,
+                            Qt::Key_Home};
     std::mt19937 rng(2024);
     for (int step = 0; step < 60; ++step) {
         const int kind = static_cast<int>(rng() % 3);
@@ -305,7 +308,8 @@ TEST_F(Window, PicturesEqualTheScalarReferenceAfterRandomActions) {
             QTest::keyClick(s->Widget(), keys[rng() % 5]);
         }
         if (checked > 0) {
-            if (picture_bytes(Form1->Image2) != pending.spectrum || picture_bytes(Form1->Image3) != pending.output)
+            if (picture_bytes(Form1->Image2) != pending.spectrum ||
+                picture_bytes(Form1->Image3) != pending.output)
                 ++mismatches;
         }
     }

@@ -21,9 +21,12 @@ protected:
 };
 
 std::string text_of(QWidget* w) {
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->text().toStdString();
-    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title().toStdString();
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().toStdString();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text().toStdString();
+    if (auto* g = qobject_cast<QGroupBox*>(w))
+        return g->title().toStdString();
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        return b->text().toStdString();
     return "";
 }
 
@@ -133,10 +136,10 @@ TEST_F(Layout, TabWalksTheGroupsInTheirTabOrder) {
     // Panel1's groups by tab order: Low (0), High (1), Middle (2), the sample group (3); within a
     // group, its controls by their own tab order.
     const std::vector<std::string> expected = {
-        "ScrollBar1", "ScrollBar2", "ScrollBar3", "ScrollBar4", "Button1", "Button4", "Button9",
-        "Button3", "ScrollBar12", "ScrollBar11", "ScrollBar10", "ScrollBar9", "Button6", "Button7",
-        "ScrollBar5", "ScrollBar6", "ScrollBar7", "ScrollBar8", "Button2", "Button5", "Button8",
-        "RadioButton1"};
+        "ScrollBar1", "ScrollBar2", "ScrollBar3",  "ScrollBar4",  "Button1",     "Button4",
+        "Button9",    "Button3",    "ScrollBar12", "ScrollBar11", "ScrollBar10", "ScrollBar9",
+        "Button6",    "Button7",    "ScrollBar5",  "ScrollBar6",  "ScrollBar7",  "ScrollBar8",
+        "Button2",    "Button5",    "Button8",     "RadioButton1"};
     Form1->ScrollBar1->Widget()->setFocus();
     std::vector<std::string> got;
     QWidget* w = Form1->ScrollBar1->Widget();

@@ -9,10 +9,10 @@
 
 #include "band.h"
 #include "buffers.h"
-#include "reference_run.h"
+#include "engine.h"
 #include "presenter_recorder.h"
 #include "program.h"
-#include "engine.h"
+#include "reference_run.h"
 #include "state.h"
 #include "window_fixture.h"
 

@@ -7,10 +7,10 @@
 
 #include "band.h"
 #include "buffers.h"
-#include "fft.h"
-#include "numeric.h"
 #include "engine.h"
 #include "engine_fixture.h"
+#include "fft.h"
+#include "numeric.h"
 #include "samples.h"
 #include "working_state.h"
 
@@ -46,7 +46,8 @@ TEST(RunAllocation, OnlyTheWorkBitmapIsAllocated) {
     positions[3] = 40;
     const BandGains gains = gains_from_positions(positions);
     const PictureTargets targets{*spectrum.Canvas(), *output.Canvas()};
-    compute_pictures(source, gains, targets);  // the first call of the transform sizes its work area once
+    compute_pictures(source, gains,
+                     targets);  // the first call of the transform sizes its work area once
 
     for (int run = 0; run < 3; ++run) {
         SCOPED_TRACE(run);

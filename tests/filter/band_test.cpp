@@ -28,9 +28,18 @@ protected:
 TEST_F(BandMap, CountsAndSquaredDistancesOfEveryBand) {
     const struct {
         int count, min_d2, max_d2;
-    } bands[12] = {{1, 0, 0},          {8, 1, 2},          {20, 4, 9},         {68, 10, 29},
-                   {188, 32, 89},      {492, 90, 245},     {1316, 250, 666},   {3420, 673, 1754},
-                   {8888, 1762, 4581}, {22876, 4586, 11866}, {28114, 11876, 30545}, {145, 30752, 32768}};
+    } bands[12] = {{1, 0, 0},
+                   {8, 1, 2},
+                   {20, 4, 9},
+                   {68, 10, 29},
+                   {188, 32, 89},
+                   {492, 90, 245},
+                   {1316, 250, 666},
+                   {3420, 673, 1754},
+                   {8888, 1762, 4581},
+                   {22876, 4586, 11866},
+                   {28114, 11876, 30545},
+                   {145, 30752, 32768}};
     int count[12] = {};
     int lo[12], hi[12];
     std::fill(std::begin(lo), std::end(lo), 1 << 30);
@@ -56,9 +65,9 @@ TEST_F(BandMap, CountsAndSquaredDistancesOfEveryBand) {
 TEST_F(BandMap, NamedPositionsAndSymmetries) {
     const struct {
         int i, j, band;
-    } cases[] = {{128, 128, 0}, {128, 129, 1}, {129, 129, 1}, {128, 130, 2}, {130, 130, 2},
-                 {64, 64, 9},   {0, 128, 10},  {128, 0, 10},  {128, 255, 10}, {0, 0, 11},
-                 {0, 255, 11},  {255, 255, 11}};
+    } cases[] = {{128, 128, 0},  {128, 129, 1}, {129, 129, 1}, {128, 130, 2},
+                 {130, 130, 2},  {64, 64, 9},   {0, 128, 10},  {128, 0, 10},
+                 {128, 255, 10}, {0, 0, 11},    {0, 255, 11},  {255, 255, 11}};
     for (const auto& c : cases)
         EXPECT_EQ(band_map[c.i][c.j], c.band) << c.i << "," << c.j;
     for (int i = 0; i < 256; ++i)
@@ -97,10 +106,10 @@ TEST(BandGains, FactorsAreMultipliedLeftToRight) {
         int gain;
         double factor;
     } cases[] = {
-        {1, 0x1.0c6f7a0b5ed8ep-20},    // not 0x1.0c6f7a0b5ed8dp-20
-        {3, 0x1.c4fc1df3300dfp-16},    // not 0x1.c4fc1df3300dep-16
-        {61, 0x1.d0db6a1e81cb6p-3},    // not 0x1.d0db6a1e81cb4p-3
-        {199, 0x1.f85bbbe878fadp+2},   // not 0x1.f85bbbe878facp+2
+        {1, 0x1.0c6f7a0b5ed8ep-20},   // not 0x1.0c6f7a0b5ed8dp-20
+        {3, 0x1.c4fc1df3300dfp-16},   // not 0x1.c4fc1df3300dep-16
+        {61, 0x1.d0db6a1e81cb6p-3},   // not 0x1.d0db6a1e81cb4p-3
+        {199, 0x1.f85bbbe878fadp+2},  // not 0x1.f85bbbe878facp+2
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.gain);

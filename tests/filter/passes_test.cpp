@@ -12,10 +12,10 @@
 
 #include "band.h"
 #include "buffers.h"
+#include "engine.h"
 #include "fft.h"
 #include "numeric.h"
 #include "passes.h"
-#include "engine.h"
 #include "steps.h"
 
 namespace {
@@ -141,7 +141,8 @@ TEST(SpectrumPass, EqualsTheStepsElementByElement) {
                 want_re.at(i, j) = factors[bands.at(i, j)] * in_re.at(i, j);
                 want_im.at(i, j) = factors[bands.at(i, j)] * in_im.at(i, j);
             }
-        const bool stops = c.expected.gains_invalid || c.expected.gains_overflow || c.expected.colour_invalid;
+        const bool stops =
+            c.expected.gains_invalid || c.expected.gains_overflow || c.expected.colour_invalid;
         TBitmap want_picture = picture();
         std::vector<double> want_profile(400, 0.0);
         if (!stops) {
@@ -172,7 +173,8 @@ TEST(SpectrumPass, EqualsTheStepsElementByElement) {
             if (stops)
                 continue;  // the picture and the profile are then not kept
             for (int y = 0; y < 256; ++y)
-                ASSERT_EQ(std::memcmp(got_picture.ScanLine(y), want_picture.ScanLine(y), 768), 0) << y;
+                ASSERT_EQ(std::memcmp(got_picture.ScanLine(y), want_picture.ScanLine(y), 768), 0)
+                    << y;
             for (int k = 0; k < 400; ++k)
                 ASSERT_TRUE(same_bits(profile[k], want_profile[k])) << k;
         }
@@ -183,7 +185,7 @@ TEST(OutputPass, EqualsTheStepsAndStopsWhereTheyStop) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* name;
-        int i, j;      // -1: no special element
+        int i, j;  // -1: no special element
         double value;
         bool stops;
     };
@@ -234,10 +236,13 @@ TEST(OutputPass, EqualsTheStepsAndStopsWhereTheyStop) {
                 stopped = true;
             }
             EXPECT_EQ(stopped, want_stop);
-            EXPECT_TRUE(plane.rows_storage == want_plane.rows_storage) << "the levels written before the stop";
+            EXPECT_TRUE(plane.rows_storage == want_plane.rows_storage)
+                << "the levels written before the stop";
             if (!want_stop) {
                 for (int y = 0; y < 256; ++y)
-                    ASSERT_EQ(std::memcmp(got_picture.ScanLine(y), want_picture.ScanLine(y), 768), 0) << y;
+                    ASSERT_EQ(std::memcmp(got_picture.ScanLine(y), want_picture.ScanLine(y), 768),
+                              0)
+                        << y;
             }
         }
     }

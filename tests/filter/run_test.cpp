@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "band.h"
-#include "fft.h"
-#include "numeric.h"
 #include "engine.h"
 #include "engine_fixture.h"
+#include "fft.h"
+#include "numeric.h"
 #include "picture_bytes.h"
 #include "reference_run.h"
 #include "samples.h"
@@ -222,8 +222,9 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
                 s.observer = &copier;
             for (std::size_t n = 0; n < std::size(rounds); ++n) {
                 const Round& r = rounds[n];
-                SCOPED_TRACE(testing::Message() << "round " << n << ", "
-                                                << (r.sample ? sample_caption(*r.sample) : "random picture"));
+                SCOPED_TRACE(testing::Message()
+                             << "round " << n << ", "
+                             << (r.sample ? sample_caption(*r.sample) : "random picture"));
                 if (r.sample) {
                     const auto bmp = sample_bmp(*r.sample);
                     s.source.LoadFromBmp(bmp.data(), bmp.size());
@@ -236,14 +237,19 @@ TEST_F(FilterRun, EqualsTheScalarReferenceBitForBit) {
                 if (r.every_gain_200)
                     s.positions.fill(0);
                 s.source.SetPixelFormat(TPixelFormat::pf24bit);
-                const ReferenceRun expected = reference_run(blue_bytes(s.source), s.positions, reference);
+                const ReferenceRun expected =
+                    reference_run(blue_bytes(s.source), s.positions, reference);
                 ASSERT_FALSE(expected.zero_maximum);
                 ASSERT_NO_THROW(s.run());
                 EXPECT_TRUE(bitmap_bytes(s.spectrum) == expected.spectrum);
                 EXPECT_TRUE(bitmap_bytes(s.output) == expected.output);
                 for (int i = 0; i < 256; ++i) {
-                    ASSERT_EQ(std::memcmp(field_re[i], reference.re[i].data(), 256 * sizeof(double)), 0) << i;
-                    ASSERT_EQ(std::memcmp(field_im[i], reference.im[i].data(), 256 * sizeof(double)), 0) << i;
+                    ASSERT_EQ(
+                        std::memcmp(field_re[i], reference.re[i].data(), 256 * sizeof(double)), 0)
+                        << i;
+                    ASSERT_EQ(
+                        std::memcmp(field_im[i], reference.im[i].data(), 256 * sizeof(double)), 0)
+                        << i;
                 }
                 for (int k = 0; k < 400; ++k)
                     ASSERT_EQ(radial_profile[k], expected.profile[k]) << k;
@@ -374,10 +380,14 @@ TEST_F(FilterRun, ARunThatStopsLeavesWhatTheStepsLeave) {
             }
             EXPECT_TRUE(got.spectrum == want.spectrum) << "spectrum picture";
             EXPECT_TRUE(got.output == want.output) << "output picture";
-            EXPECT_EQ(std::memcmp(got.re.data(), want.re.data(), got.re.size() * sizeof(double)), 0) << "field_re";
-            EXPECT_EQ(std::memcmp(got.im.data(), want.im.data(), got.im.size() * sizeof(double)), 0) << "field_im";
+            EXPECT_EQ(std::memcmp(got.re.data(), want.re.data(), got.re.size() * sizeof(double)), 0)
+                << "field_re";
+            EXPECT_EQ(std::memcmp(got.im.data(), want.im.data(), got.im.size() * sizeof(double)), 0)
+                << "field_im";
             EXPECT_TRUE(got.plane == want.plane) << "blue_plane";
-            EXPECT_EQ(std::memcmp(got.profile.data(), want.profile.data(), got.profile.size() * sizeof(double)), 0)
+            EXPECT_EQ(std::memcmp(got.profile.data(), want.profile.data(),
+                                  got.profile.size() * sizeof(double)),
+                      0)
                 << "radial_profile";
             EXPECT_EQ(got.bitmaps, want.bitmaps);
         }

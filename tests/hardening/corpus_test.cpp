@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +13,6 @@
 #include <iterator>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "input_checks.h"
@@ -38,7 +38,9 @@ std::vector<fs::path> files_in(const fs::path& dir) {
     return files;
 }
 
-const char* outcome_name(InputOutcome o) { return o == InputOutcome::Decoded ? "decoded" : "refused"; }
+const char* outcome_name(InputOutcome o) {
+    return o == InputOutcome::Decoded ? "decoded" : "refused";
+}
 
 using Check = std::function<InputOutcome(const std::vector<std::uint8_t>&)>;
 
@@ -48,7 +50,8 @@ InputOutcome bmp_check(const std::vector<std::uint8_t>& bytes) {
 
 // Every input of fuzz/<folder> must be listed with its outcome, and every listed input must be
 // there. A folder that is missing or empty fails: a replay over nothing would pass unseen.
-void replay(const std::string& folder, Check check, const std::map<std::string, InputOutcome>& expected) {
+void replay(const std::string& folder, Check check,
+            const std::map<std::string, InputOutcome>& expected) {
     const auto inputs = files_in(fuzz_dir / folder);
     ASSERT_FALSE(inputs.empty()) << "fuzz/" << folder << " is missing or holds no input";
     ASSERT_EQ(inputs.size(), expected.size()) << "the table and fuzz/" << folder << " differ";
@@ -65,13 +68,13 @@ void replay(const std::string& folder, Check check, const std::map<std::string, 
 TEST(BmpReaderInputs, SeedsGiveTheirKnownOutcome) {
     using enum InputOutcome;
     replay("corpus/bmp", bmp_check,
-                 {{"pal8-2x2-full-palette.bmp", Decoded},
-                  {"pal8-4x2-rle8.bmp", Refused},  // compressed
-                  {"pal8-5x3-four-colours.bmp", Decoded},
-                  {"rgb24-1x1-v5-header.bmp", Decoded},
-                  {"rgb24-2x2-top-down.bmp", Refused},  // negative height
-                  {"rgb24-3x2.bmp", Decoded},
-                  {"rgb24-4x1-gap.bmp", Decoded}});
+           {{"pal8-2x2-full-palette.bmp", Decoded},
+            {"pal8-4x2-rle8.bmp", Refused},  // compressed
+            {"pal8-5x3-four-colours.bmp", Decoded},
+            {"rgb24-1x1-v5-header.bmp", Decoded},
+            {"rgb24-2x2-top-down.bmp", Refused},  // negative height
+            {"rgb24-3x2.bmp", Decoded},
+            {"rgb24-4x1-gap.bmp", Decoded}});
 }
 
 // Sizes and offsets that wrap or exceed every limit, a file cut short, no file at all: each
@@ -92,7 +95,8 @@ TEST(BmpReaderInputs, InputsThatOnceBrokeAPromiseKeepThemNow) {
 class RenderInputs : public ::testing::Test {
 protected:
     void SetUp() override {
-        scratch = (fs::temp_directory_path() / ("veld-render-input-" + std::to_string(::getpid()))).string();
+        scratch = (fs::temp_directory_path() / ("veld-render-input-" + std::to_string(::getpid())))
+                      .string();
     }
     void TearDown() override { fs::remove(scratch); }
     InputOutcome check(const std::vector<std::uint8_t>& bytes) {
@@ -113,22 +117,26 @@ protected:
 TEST_F(RenderInputs, SeedsGiveTheirKnownOutcome) {
     using enum InputOutcome;
     replay("corpus/render", [this](const auto& bytes) { return check(bytes); },
-                 {{"gradient-8x8.jpg", Decoded},
-                  {"grey-3x1.pgm", Decoded},
-                  {"grey16-2x2.png", Decoded},
-                  {"one-pixel.gif", Decoded},
-                  {"pal8-4x2-rle8.bmp", Decoded},  // through the engine's reader
-                  {"pal8-5x3-four-colours.bmp", Decoded},
-                  {"palette-2x2-transparent.png", Decoded},
-                  {"rgb-2x2.ppm", Decoded},
-                  {"rgb-3x2.png", Decoded},
-                  {"rgb24-3x2.bmp", Decoded},
-                  {"rgba-3x3-interlaced.png", Decoded}});
+           {{"gradient-8x8.jpg", Decoded},
+            {"grey-3x1.pgm", Decoded},
+            {"grey16-2x2.png", Decoded},
+            {"one-pixel.gif", Decoded},
+            {"pal8-4x2-rle8.bmp", Decoded},  // through the engine's reader
+            {"pal8-5x3-four-colours.bmp", Decoded},
+            {"palette-2x2-transparent.png", Decoded},
+            {"rgb-2x2.ppm", Decoded},
+            {"rgb-3x2.png", Decoded},
+            {"rgb24-3x2.bmp", Decoded},
+            {"rgba-3x3-interlaced.png", Decoded}});
 }
 
 TEST_F(RenderInputs, NothingAndGarbageAreRefusedNamingTheFile) {
     const std::vector<std::vector<std::uint8_t>> cases = {
-        {}, {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, {0, 1, 2, 3, 4, 5, 6, 7}};
+        {},
+        {'B', 'M'},
+        {0x89, 'P', 'N', 'G'},
+        {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0},
+        {0, 1, 2, 3, 4, 5, 6, 7}};
     for (const auto& bytes : cases) {
         SCOPED_TRACE(bytes.size());
         InputOutcome got{};

@@ -104,7 +104,8 @@ TEST_F(FloatingPointGuard, AnInjectedErrorIsShownAndNothingIsDrawn) {
             recorded_messages().clear();
             bool expected_text = false;
             for (Kind k : c.reported)
-                expected_text = expected_text || shown.text == std::string(MathError(k).what()) + ".";
+                expected_text =
+                    expected_text || shown.text == std::string(MathError(k).what()) + ".";
             EXPECT_TRUE(expected_text) << shown.text;
             EXPECT_EQ(shown.icon, MessageIcon::Stop);
             EXPECT_EQ(shown.title, "Veld");

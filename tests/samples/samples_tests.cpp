@@ -24,8 +24,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr Sample all_samples[] = {Sample::Wave,    Sample::Steps,  Sample::Circles1, Sample::Circles2,
-                                  Sample::Jupiter, Sample::Saturn, Sample::Moon};
+constexpr Sample all_samples[] = {Sample::Wave,     Sample::Steps,   Sample::Circles1,
+                                  Sample::Circles2, Sample::Jupiter, Sample::Saturn,
+                                  Sample::Moon};
 
 // Every sample decoded once for the whole program.
 class SamplePictures : public ::testing::Test {
@@ -47,21 +48,24 @@ protected:
     // byte of its palette colour.
     static int blue(Sample s, int x, int y) {
         const BmpPicture& p = picture(s);
-        if (p.bits_per_pixel == 8) return static_cast<int>(p.palette.at(p.pixels.at(y * p.width + x)) & 0xFFu);
+        if (p.bits_per_pixel == 8)
+            return static_cast<int>(p.palette.at(p.pixels.at(y * p.width + x)) & 0xFFu);
         return p.pixels.at((static_cast<std::size_t>(y) * p.width + x) * 3);
     }
 
     static std::int64_t blue_sum(Sample s) {
         std::int64_t sum = 0;
         for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) sum += blue(s, x, y);
+            for (int x = 0; x < 256; ++x)
+                sum += blue(s, x, y);
         return sum;
     }
 
     static int count_of(Sample s, int level) {
         int count = 0;
         for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) count += blue(s, x, y) == level;
+            for (int x = 0; x < 256; ++x)
+                count += blue(s, x, y) == level;
         return count;
     }
 };
@@ -74,8 +78,9 @@ TEST(SampleCaptions, NameTheRadioButtonsAndLeadBackToTheirSample) {
         Sample sample;
         const char* caption;
     } cases[] = {
-        {Sample::Wave, "Wave"},       {Sample::Steps, "Steps"},   {Sample::Circles1, "Circles1"},
-        {Sample::Circles2, "Circles2"}, {Sample::Jupiter, "Jupiter"}, {Sample::Saturn, "Saturn"},
+        {Sample::Wave, "Wave"},         {Sample::Steps, "Steps"},
+        {Sample::Circles1, "Circles1"}, {Sample::Circles2, "Circles2"},
+        {Sample::Jupiter, "Jupiter"},   {Sample::Saturn, "Saturn"},
         {Sample::Moon, "Moon"},
     };
     static_assert(std::size(cases) == sample_count);
@@ -88,7 +93,8 @@ TEST(SampleCaptions, NameTheRadioButtonsAndLeadBackToTheirSample) {
 }
 
 TEST(SampleCaptions, UnknownCaptionsFindNothing) {
-    for (const char* caption : {"", "wave", "WAVE", "Circles", "Circles3", "Moon ", " Moon", "Image4", "Saturn\n"}) {
+    for (const char* caption :
+         {"", "wave", "WAVE", "Circles", "Circles3", "Moon ", " Moon", "Image4", "Saturn\n"}) {
         SCOPED_TRACE(std::string("\"") + caption + "\"");
         EXPECT_FALSE(sample_by_caption(caption).has_value());
     }
@@ -108,9 +114,12 @@ TEST(SampleFiles, HeaderFieldsOfEveryStoredFile) {
         Sample sample;
         std::uint32_t bits, file_size, pixel_offset, image_size, resolution, colours;
     } cases[] = {
-        {Sample::Wave, 24, 196662, 54, 196608, 0, 0},       {Sample::Steps, 24, 196662, 54, 196608, 0, 0},
-        {Sample::Circles1, 24, 196662, 54, 196608, 0, 0},   {Sample::Circles2, 24, 196662, 54, 196608, 0, 0},
-        {Sample::Jupiter, 24, 196662, 54, 196608, 2834, 0}, {Sample::Saturn, 8, 66614, 1078, 65536, 2834, 256},
+        {Sample::Wave, 24, 196662, 54, 196608, 0, 0},
+        {Sample::Steps, 24, 196662, 54, 196608, 0, 0},
+        {Sample::Circles1, 24, 196662, 54, 196608, 0, 0},
+        {Sample::Circles2, 24, 196662, 54, 196608, 0, 0},
+        {Sample::Jupiter, 24, 196662, 54, 196608, 2834, 0},
+        {Sample::Saturn, 8, 66614, 1078, 65536, 2834, 256},
         {Sample::Moon, 24, 196662, 54, 196608, 2834, 0},
     };
     for (const Case& c : cases) {
@@ -153,7 +162,8 @@ TEST(SampleFiles, EveryCallHandsOutAnUnchangedCopy) {
         SCOPED_TRACE(sample_caption(s));
         Bytes first = sample_bmp(s);
         const Bytes original = first;
-        for (std::size_t i = 54; i < first.size(); i += 97) first[i] ^= 0xFF;
+        for (std::size_t i = 54; i < first.size(); i += 97)
+            first[i] ^= 0xFF;
         EXPECT_EQ(sample_bmp(s), original);
     }
 }
@@ -224,7 +234,8 @@ TEST_F(SamplePictures, EveryPixelIsGrey) {
                     b = colour & 0xFF;
                     g = colour >> 8 & 0xFF;
                     r = colour >> 16 & 0xFF;
-                    // The filter reads the blue byte after conversion to 24 bits: it must be the index.
+                    // The filter reads the blue byte after conversion to 24 bits: it must be the
+                    // index.
                     coloured += b != p.pixels[y * 256 + x];
                 } else {
                     const std::uint8_t* px = &p.pixels[(y * 256 + x) * 3];
@@ -250,8 +261,10 @@ TEST_F(SamplePictures, BlueSumsOfTheSyntheticPictures) {
     struct Case {
         Sample sample;
         std::int64_t sum;
-    } cases[] = {
-        {Sample::Wave, 8812608}, {Sample::Steps, 9579840}, {Sample::Circles1, 8365270}, {Sample::Circles2, 8550150}};
+    } cases[] = {{Sample::Wave, 8812608},
+                 {Sample::Steps, 9579840},
+                 {Sample::Circles1, 8365270},
+                 {Sample::Circles2, 8550150}};
     for (const Case& c : cases) {
         SCOPED_TRACE(sample_caption(c.sample));
         EXPECT_EQ(blue_sum(c.sample), c.sum);
@@ -301,7 +314,8 @@ TEST_F(SamplePictures, StripesAreMadeOfIdenticalScanLines) {
         // ... and the stripes themselves differ.
         for (int stripe = 1; stripe < 4; ++stripe) {
             bool differs = false;
-            for (int x = 0; x < 256; ++x) differs |= blue(s, x, stripe * 64) != blue(s, x, stripe * 64 - 1);
+            for (int x = 0; x < 256; ++x)
+                differs |= blue(s, x, stripe * 64) != blue(s, x, stripe * 64 - 1);
             EXPECT_TRUE(differs) << "stripe " << stripe;
         }
     }
@@ -313,7 +327,8 @@ TEST_F(SamplePictures, StepsFirstBlackPixelOfEachStripe) {
         SCOPED_TRACE("stripe " + std::to_string(stripe));
         const int y = stripe * 64 + 17;
         int x = 0;
-        while (x < 256 && blue(Sample::Steps, x, y) == 255) ++x;
+        while (x < 256 && blue(Sample::Steps, x, y) == 255)
+            ++x;
         EXPECT_EQ(x, first_black[stripe]);
     }
 }
@@ -334,7 +349,8 @@ TEST_F(SamplePictures, TwoLevelPatternsHoldOnlyBlackAndWhite) {
 TEST_F(SamplePictures, StepsIsWhiteExactlyWhereWaveIsAtLeast127) {
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x)
-            ASSERT_EQ(blue(Sample::Steps, x, y) == 255, blue(Sample::Wave, x, y) >= 127) << "x " << x << ", y " << y;
+            ASSERT_EQ(blue(Sample::Steps, x, y) == 255, blue(Sample::Wave, x, y) >= 127)
+                << "x " << x << ", y " << y;
 }
 
 // The colour changes counted along the phase: the n-th change lies where the phase reaches
@@ -345,10 +361,14 @@ TEST_F(SamplePictures, TwoLevelPatternsChangeColourEveryHalfPeriod) {
             const double steps_phase = static_cast<double>((1 << (y / 64)) * x * x) / 1600.0;
             const int r2 = (x - 128) * (x - 128) + (y - 128) * (y - 128);
             const double circles_phase = r2 / 300.0;
-            const bool steps_white = static_cast<long>(std::floor(steps_phase / std::numbers::pi)) % 2 == 0;
-            const bool circles_white = static_cast<long>(std::floor(circles_phase / std::numbers::pi)) % 2 == 0;
-            ASSERT_EQ(blue(Sample::Steps, x, y) == 255, steps_white) << "Steps x " << x << ", y " << y;
-            ASSERT_EQ(blue(Sample::Circles2, x, y) == 255, circles_white) << "Circles2 x " << x << ", y " << y;
+            const bool steps_white =
+                static_cast<long>(std::floor(steps_phase / std::numbers::pi)) % 2 == 0;
+            const bool circles_white =
+                static_cast<long>(std::floor(circles_phase / std::numbers::pi)) % 2 == 0;
+            ASSERT_EQ(blue(Sample::Steps, x, y) == 255, steps_white)
+                << "Steps x " << x << ", y " << y;
+            ASSERT_EQ(blue(Sample::Circles2, x, y) == 255, circles_white)
+                << "Circles2 x " << x << ", y " << y;
         }
     }
 }
@@ -361,21 +381,24 @@ TEST_F(SamplePictures, WorkedPixelsOfTheRadialPatterns) {
         Sample sample;
         int x, y, value;
     } cases[] = {
-        {Sample::Circles1, 128, 128, 127}, {Sample::Circles1, 0, 0, 185},    {Sample::Circles1, 255, 0, 36},
-        {Sample::Circles1, 0, 255, 36},    {Sample::Circles1, 255, 255, 15}, {Sample::Circles1, 0, 128, 157},
-        {Sample::Circles1, 128, 0, 157},   {Sample::Circles2, 0, 0, 255},    {Sample::Circles2, 255, 255, 255},
-        {Sample::Circles2, 0, 128, 0},     {Sample::Circles2, 128, 128, 255},
+        {Sample::Circles1, 128, 128, 127}, {Sample::Circles1, 0, 0, 185},
+        {Sample::Circles1, 255, 0, 36},    {Sample::Circles1, 0, 255, 36},
+        {Sample::Circles1, 255, 255, 15},  {Sample::Circles1, 0, 128, 157},
+        {Sample::Circles1, 128, 0, 157},   {Sample::Circles2, 0, 0, 255},
+        {Sample::Circles2, 255, 255, 255}, {Sample::Circles2, 0, 128, 0},
+        {Sample::Circles2, 128, 128, 255},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(sample_caption(c.sample)) + " (" + std::to_string(c.x) + ", " + std::to_string(c.y) +
-                     ")");
+        SCOPED_TRACE(std::string(sample_caption(c.sample)) + " (" + std::to_string(c.x) + ", " +
+                     std::to_string(c.y) + ")");
         EXPECT_EQ(blue(c.sample, c.x, c.y), c.value);
     }
 }
 
 TEST_F(SamplePictures, Circles2FirstBlackRightOfTheCentreOnScanLine128) {
     int x = 128;
-    while (x < 256 && blue(Sample::Circles2, x, 128) == 255) ++x;
+    while (x < 256 && blue(Sample::Circles2, x, 128) == 255)
+        ++x;
     EXPECT_EQ(x, 159);
     EXPECT_EQ(x - 128, 31);
 }
@@ -400,16 +423,20 @@ TEST_F(SamplePictures, RadialPatternsAreSymmetric) {
 Bytes read_photograph(const std::string& name) {
     const char* directory = std::getenv("VELD_PHOTOGRAPHS");
     std::ifstream in(std::string(directory) + "/" + name, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + name);
+    if (!in)
+        throw std::runtime_error("cannot open " + name);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TEST(SamplePhotographs, AreTheFilesOfThePhotographsDirectory) {
-    if (std::getenv("VELD_PHOTOGRAPHS") == nullptr) GTEST_SKIP() << "VELD_PHOTOGRAPHS is not set";
+    if (std::getenv("VELD_PHOTOGRAPHS") == nullptr)
+        GTEST_SKIP() << "VELD_PHOTOGRAPHS is not set";
     struct Case {
         Sample sample;
         const char* file;
-    } cases[] = {{Sample::Jupiter, "jupiter.bmp"}, {Sample::Saturn, "saturn.bmp"}, {Sample::Moon, "moon.bmp"}};
+    } cases[] = {{Sample::Jupiter, "jupiter.bmp"},
+                 {Sample::Saturn, "saturn.bmp"},
+                 {Sample::Moon, "moon.bmp"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const Bytes on_disk = read_photograph(c.file);
@@ -441,16 +468,19 @@ TEST_F(SamplePictures, PhotographsShowTheirSubjects) {
 
     // Saturn: the top 80 scan lines are the uniform background level 5.
     for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 256; ++x) ASSERT_EQ(blue(Sample::Saturn, x, y), 5) << "x " << x << ", y " << y;
+        for (int x = 0; x < 256; ++x)
+            ASSERT_EQ(blue(Sample::Saturn, x, y), 5) << "x " << x << ", y " << y;
 
     // Moon: the leftmost 40 columns lie beyond the terminator, dark; black beyond the limb on
     // the right; lit surface between.
     for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 40; ++x) ASSERT_LE(blue(Sample::Moon, x, y), 12) << "x " << x << ", y " << y;
+        for (int x = 0; x < 40; ++x)
+            ASSERT_LE(blue(Sample::Moon, x, y), 12) << "x " << x << ", y " << y;
     EXPECT_EQ(blue(Sample::Moon, 255, 0), 0);
     EXPECT_EQ(blue(Sample::Moon, 255, 128), 0);
     int lit_in_middle = 0;
-    for (int x = 120; x < 190; ++x) lit_in_middle += blue(Sample::Moon, x, 128) > 12;
+    for (int x = 120; x < 190; ++x)
+        lit_in_middle += blue(Sample::Moon, x, 128) > 12;
     EXPECT_GT(lit_in_middle, 60);
 }
 

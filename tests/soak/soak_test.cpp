@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QApplication>
 #include <QMetaObject>
 #include <QScrollBar>
@@ -28,10 +29,9 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <unistd.h>
 
-#include "presenter_recorder.h"
 #include "engine.h"
+#include "presenter_recorder.h"
 #include "window_fixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -139,8 +139,9 @@ protected:
         QTest::keyClick(w, keys[pick(6)]);
     }
     void click_on_track() {
-        static const QStyle::SubControl parts[] = {QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubLine,
-                                                   QStyle::SC_ScrollBarAddPage, QStyle::SC_ScrollBarSubPage};
+        static const QStyle::SubControl parts[] = {
+            QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddPage,
+            QStyle::SC_ScrollBarSubPage};
         auto* bar = static_cast<QScrollBar*>(any_slider()->Widget());
         const QRect r = scroll_part(bar, parts[pick(4)]);
         if (r.isValid())
@@ -166,7 +167,8 @@ protected:
         QTest::mouseClick(b->Widget(), Qt::LeftButton);
     }
     void sample() {
-        QTest::mouseClick(sample_radios(Form1)[pick(7)]->Widget(), Qt::LeftButton, {}, QPoint(6, 8));
+        QTest::mouseClick(sample_radios(Form1)[pick(7)]->Widget(), Qt::LeftButton, {},
+                          QPoint(6, 8));
     }
     // Left or right click inside the spectrum, or a left press inside released outside it.
     void probe() {
@@ -216,7 +218,8 @@ protected:
 
 bool answers_posted_call() {
     bool delivered = false;
-    QMetaObject::invokeMethod(qApp, [&delivered] { delivered = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [&delivered] { delivered = true; }, Qt::QueuedConnection);
     Application->ProcessMessages();
     return delivered;
 }
@@ -253,16 +256,19 @@ TEST_F(Soak, RandomActionsKeepEveryPromiseOfTheWindow) {
         const long runs = log.started - started;
         const long bottom_runs = log.at_bottom - at_bottom;
         const auto& messages = recorded_messages();
-        bool promises_kept = log.between_runs() && static_cast<long>(messages.size()) == bottom_runs &&
+        bool promises_kept = log.between_runs() &&
+                             static_cast<long>(messages.size()) == bottom_runs &&
                              log.outputs - outputs == runs - bottom_runs;
         for (const MessageRequest& m : messages)
             promises_kept = promises_kept && m.text == zero_maximum_text && m.title == "Veld" &&
                             m.icon == MessageIcon::Stop;
-        promises_kept = promises_kept && square_24bit(Form1->Image1) && square_24bit(Form1->Image2) &&
-                        square_24bit(Form1->Image3) && grey(Form1->Image3);
+        promises_kept = promises_kept && square_24bit(Form1->Image1) &&
+                        square_24bit(Form1->Image2) && square_24bit(Form1->Image3) &&
+                        grey(Form1->Image3);
         for (int k = 0; k < 12; ++k)
-            promises_kept = promises_kept && static_cast<QScrollBar*>(Form1->band_slider(k)->Widget())->value() ==
-                                                 Form1->band_slider(k)->Position();
+            promises_kept = promises_kept &&
+                            static_cast<QScrollBar*>(Form1->band_slider(k)->Widget())->value() ==
+                                Form1->band_slider(k)->Position();
         if (!expect_label5.empty())
             promises_kept = promises_kept && Form1->Label5->Caption() == expect_label5;
         promises_kept = promises_kept && Form1->Showing() && answers_posted_call();
@@ -270,9 +276,10 @@ TEST_F(Soak, RandomActionsKeepEveryPromiseOfTheWindow) {
             std::string texts;
             for (const MessageRequest& m : messages)
                 texts += " \"" + m.text + "\"";
-            FAIL() << "action " << n << " (seed " << seed << "): " << runs << " run(s), " << bottom_runs
-                   << " with all sliders at the bottom, " << log.outputs - outputs << " output(s), "
-                   << messages.size() << " box(es)" << texts << (log.between_runs() ? "" : ", a run cut short");
+            FAIL() << "action " << n << " (seed " << seed << "): " << runs << " run(s), "
+                   << bottom_runs << " with all sliders at the bottom, " << log.outputs - outputs
+                   << " output(s), " << messages.size() << " box(es)" << texts
+                   << (log.between_runs() ? "" : ", a run cut short");
         }
         failures_seen += bottom_runs;
         recorded_messages().clear();
@@ -280,13 +287,15 @@ TEST_F(Soak, RandomActionsKeepEveryPromiseOfTheWindow) {
             resident_early = resident_bytes();
     }
     const long resident_late = resident_bytes();
-    std::printf("soak: %ld actions (seed %u), %ld runs, %ld with all sliders at the bottom, %ld outputs\n",
-                actions, seed, log.started, log.at_bottom, log.outputs);
+    std::printf(
+        "soak: %ld actions (seed %u), %ld runs, %ld with all sliders at the bottom, %ld outputs\n",
+        actions, seed, log.started, log.at_bottom, log.outputs);
     EXPECT_GT(failures_seen, 0) << "the all-bottom failure was never reached";
     if (actions < measure_after)
         return;
-    std::printf("soak: resident %ld KiB after %d actions, %ld KiB after %ld (%+ld KiB)\n", resident_early >> 10,
-                measure_after, resident_late >> 10, actions, (resident_late - resident_early) >> 10);
+    std::printf("soak: resident %ld KiB after %d actions, %ld KiB after %ld (%+ld KiB)\n",
+                resident_early >> 10, measure_after, resident_late >> 10, actions,
+                (resident_late - resident_early) >> 10);
     RecordProperty("resident_kib_early", std::to_string(resident_early >> 10));
     RecordProperty("resident_kib_late", std::to_string(resident_late >> 10));
 #ifndef VELD_SOAK_SANITIZED

@@ -21,16 +21,14 @@ struct RecordingSource {
     static inline std::vector<void*> released;
 
     static bool fails_now() { return ++requests == fail_at; }
-    static void* zeroed(std::size_t count, std::size_t size)
-    {
+    static void* zeroed(std::size_t count, std::size_t size) {
         if (fails_now())
             return nullptr;
         void* block = std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size);
         obtained.push_back(block);
         return block;
     }
-    static void* uninitialised(std::size_t size)
-    {
+    static void* uninitialised(std::size_t size) {
         if (fails_now())
             return nullptr;
         void* block = std::malloc(size == 0 ? 1 : size);
@@ -38,8 +36,7 @@ struct RecordingSource {
         obtained.push_back(block);
         return block;
     }
-    static void release(void* block)
-    {
+    static void release(void* block) {
         released.push_back(block);
         std::free(block);
     }
@@ -47,17 +44,15 @@ struct RecordingSource {
 
 class Allocators : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         RecordingSource::requests = 0;
         RecordingSource::fail_at = 0;
         RecordingSource::obtained.clear();
         RecordingSource::released.clear();
-        previous_ = set_memory_source({RecordingSource::zeroed, RecordingSource::uninitialised,
-                                       RecordingSource::release});
+        previous_ = set_memory_source(
+            {RecordingSource::zeroed, RecordingSource::uninitialised, RecordingSource::release});
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         set_memory_source(previous_);
         // Buffers that a test kept go back here, so that a leak checker sees only real leaks.
         for (void* block : RecordingSource::obtained)
@@ -71,16 +66,14 @@ protected:
 };
 
 template <typename Element>
-void expect_matrix_zero(Element** m, int rows, int cols)
-{
+void expect_matrix_zero(Element** m, int rows, int cols) {
     ASSERT_NE(m, nullptr);
     for (int i = 0; i < rows; ++i)
         for (int j = 0; j < cols; ++j)
             ASSERT_EQ(m[i][j], Element(0)) << "at [" << i << "][" << j << "]";
 }
 
-TEST_F(Allocators, NewBuffersReadZeroEverywhere)
-{
+TEST_F(Allocators, NewBuffersReadZeroEverywhere) {
     struct Case {
         int rows;
         int cols;
@@ -112,18 +105,36 @@ TEST_F(Allocators, NewBuffersReadZeroEverywhere)
     }
 }
 
-TEST_F(Allocators, OnlyTheIntVectorAnnouncesItself)
-{
+TEST_F(Allocators, OnlyTheIntVectorAnnouncesItself) {
     struct Case {
         const char* name;
         int (*allocate)();
         std::string output;
     } cases[] = {
-        {"int vector", [] { IntVector v = nullptr; return alloc_int_vector(8, &v); },
+        {"int vector",
+         [] {
+             IntVector v = nullptr;
+             return alloc_int_vector(8, &v);
+         },
          "extended int\n"},
-        {"real vector", [] { RealVector v = nullptr; return alloc_real_vector(8, &v); }, ""},
-        {"int matrix", [] { IntMatrix v = nullptr; return alloc_int_matrix(4, 4, &v); }, ""},
-        {"real matrix", [] { RealMatrix v = nullptr; return alloc_real_matrix(4, 4, &v); }, ""},
+        {"real vector",
+         [] {
+             RealVector v = nullptr;
+             return alloc_real_vector(8, &v);
+         },
+         ""},
+        {"int matrix",
+         [] {
+             IntMatrix v = nullptr;
+             return alloc_int_matrix(4, 4, &v);
+         },
+         ""},
+        {"real matrix",
+         [] {
+             RealMatrix v = nullptr;
+             return alloc_real_matrix(4, 4, &v);
+         },
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,37 +146,32 @@ TEST_F(Allocators, OnlyTheIntVectorAnnouncesItself)
 
 // Each allocates a 4 x 4 matrix or a 4-element vector and leaves in *held what the variable
 // holds afterwards.
-int int_matrix_into(void** held)
-{
+int int_matrix_into(void** held) {
     IntMatrix v = nullptr;
     const int status = alloc_int_matrix(4, 4, &v);
     *held = v;
     return status;
 }
-int real_matrix_into(void** held)
-{
+int real_matrix_into(void** held) {
     RealMatrix v = nullptr;
     const int status = alloc_real_matrix(4, 4, &v);
     *held = v;
     return status;
 }
-int int_vector_into(void** held)
-{
+int int_vector_into(void** held) {
     IntVector v = nullptr;
     const int status = alloc_int_vector(4, &v);
     *held = v;
     return status;
 }
-int real_vector_into(void** held)
-{
+int real_vector_into(void** held) {
     RealVector v = nullptr;
     const int status = alloc_real_vector(4, &v);
     *held = v;
     return status;
 }
 
-TEST_F(Allocators, FailuresReleaseWhatWasObtained)
-{
+TEST_F(Allocators, FailuresReleaseWhatWasObtained) {
     // Requests are numbered from 1: the row-pointer block first, then one per row in order.
     struct Case {
         const char* name;
@@ -203,8 +209,7 @@ TEST_F(Allocators, FailuresReleaseWhatWasObtained)
     }
 }
 
-TEST_F(Allocators, RowFailureReleasesTheRowPointerBlock)
-{
+TEST_F(Allocators, RowFailureReleasesTheRowPointerBlock) {
     RecordingSource::fail_at = 3;  // pointer block, row 0, then row 1 fails
     IntMatrix v = nullptr;
     testing::internal::CaptureStdout();
@@ -217,8 +222,7 @@ TEST_F(Allocators, RowFailureReleasesTheRowPointerBlock)
               RecordingSource::released.end());
 }
 
-TEST_F(Allocators, UnobtainableSizesFail)
-{
+TEST_F(Allocators, UnobtainableSizesFail) {
     RealVector rv = reinterpret_cast<RealVector>(1);
     EXPECT_EQ(alloc_real_vector(-1, &rv), 1);
     EXPECT_EQ(rv, nullptr);
@@ -233,8 +237,7 @@ class MatrixOperations : public testing::Test {
 protected:
     // A 4 x 5 region inside a 6 x 7 matrix, so that the untouched border shows. The region is
     // filled row by row from the list, then with rest.
-    void fill(std::initializer_list<double> region_values, double rest, double border)
-    {
+    void fill(std::initializer_list<double> region_values, double rest, double border) {
         rows_.assign(6, std::vector<double>(7, border));
         auto value = region_values.begin();
         for (int i = 0; i < 4; ++i)
@@ -250,8 +253,7 @@ protected:
     std::vector<double*> pointers_;
 };
 
-TEST_F(MatrixOperations, MaxIsFlooredAtZeroAndSkipsNaN)
-{
+TEST_F(MatrixOperations, MaxIsFlooredAtZeroAndSkipsNaN) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
@@ -275,8 +277,7 @@ TEST_F(MatrixOperations, MaxIsFlooredAtZeroAndSkipsNaN)
     }
 }
 
-TEST_F(MatrixOperations, MaxTakesLaterEqualElements)
-{
+TEST_F(MatrixOperations, MaxTakesLaterEqualElements) {
     // With >=, a later -0.0 equal to the floor replaces it: the sign shows which was taken.
     fill({-3, -0.0, -2}, -1.0, 100.0);
     const double best = max_of_matrix(4, 5, matrix());
@@ -284,8 +285,7 @@ TEST_F(MatrixOperations, MaxTakesLaterEqualElements)
     EXPECT_TRUE(std::signbit(best));
 }
 
-TEST_F(MatrixOperations, ScaleTouchesOnlyTheRegion)
-{
+TEST_F(MatrixOperations, ScaleTouchesOnlyTheRegion) {
     struct Case {
         double factor;
     } cases[] = {{0.5}, {2.0}, {-1.0}, {0.0}};
@@ -307,8 +307,7 @@ TEST_F(MatrixOperations, ScaleTouchesOnlyTheRegion)
 // Regions wide enough for the vector loops, with their remainders: the largest value and the
 // scaled elements are those of the plain element-by-element scan, wherever in a row the
 // largest element, the NaNs and the border lie.
-TEST(WideMatrixOperations, EqualThePlainScan)
-{
+TEST(WideMatrixOperations, EqualThePlainScan) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* name;
@@ -356,12 +355,13 @@ TEST(WideMatrixOperations, EqualThePlainScan)
         RealMatrix m = pointers.data();
         scale_matrix(0.3, c.rows, c.cols, &m);
         for (std::size_t i = 0; i < rows.size(); ++i)
-            EXPECT_EQ(std::memcmp(rows[i].data(), expected[i].data(), rows[i].size() * sizeof(double)), 0) << i;
+            EXPECT_EQ(
+                std::memcmp(rows[i].data(), expected[i].data(), rows[i].size() * sizeof(double)), 0)
+                << i;
     }
 }
 
-TEST(TraceLine, WritesTheLineAsGiven)
-{
+TEST(TraceLine, WritesTheLineAsGiven) {
     testing::internal::CaptureStdout();
     trace_line("a\n");
     trace_line("Alloc Error  !!\n");
@@ -372,8 +372,7 @@ TEST(TraceLine, WritesTheLineAsGiven)
 
 namespace {
 
-TEST(DefaultMemorySource, RealBlocksStartOnACacheLine)
-{
+TEST(DefaultMemorySource, RealBlocksStartOnACacheLine) {
     // Whole vector loads of a row must not straddle cache lines; the default source gives
     // uninitialised blocks on a 64-byte boundary, whatever their size.
     const MemorySource source = default_memory_source();

@@ -21,8 +21,7 @@ struct Line {
 };
 
 // Runs fft1d with tables built for |n|.
-void transform(int n, Line& line)
-{
+void transform(int n, Line& line) {
     const int length = n < 0 ? -n : n;
     const std::vector<double> sines = built_sine_table(length);
     const std::vector<std::int32_t> reversal = built_bit_reversal(length);
@@ -32,8 +31,7 @@ void transform(int n, Line& line)
 }
 
 // A line of `length` values drawn uniformly from [low, high), x and y in turn.
-Line random_line(int length, std::mt19937_64& rng, double low, double high)
-{
+Line random_line(int length, std::mt19937_64& rng, double low, double high) {
     std::uniform_real_distribution<double> value(low, high);
     Line line{std::vector<double>(length), std::vector<double>(length)};
     for (int m = 0; m < length; ++m) {
@@ -43,8 +41,7 @@ Line random_line(int length, std::mt19937_64& rng, double low, double high)
     return line;
 }
 
-TEST(Fft1d, WorkedValuesForEight)
-{
+TEST(Fft1d, WorkedValuesForEight) {
     const double r = std::sqrt(0.5);
     const double e = r / 8;  // 0.0883883
     std::vector<double> cosine(8), sine(8);
@@ -67,12 +64,24 @@ TEST(Fft1d, WorkedValuesForEight)
         {"backward constant", -8, ones, zeros, {8, 0, 0, 0, 0, 0, 0, 0}, zeros},
         {"forward cosine", 8, cosine, zeros, {0, 0.5, 0, 0, 0, 0, 0, 0.5}, zeros},
         {"forward sine", 8, sine, zeros, zeros, {0, -0.5, 0, 0, 0, 0, 0, 0.5}},
-        {"forward impulse at 1", 8, impulse1, zeros,
-         {0.125, e, 0, -e, -0.125, -e, 0, e}, {0, -e, -0.125, -e, 0, e, 0.125, e}},
-        {"backward impulse at 1", -8, impulse1, zeros,
-         {1, r, 0, -r, -1, -r, 0, r}, {0, r, 1, r, 0, -r, -1, -r}},
-        {"forward imaginary impulse at 1", 8, zeros, impulse1,
-         {0, e, 0.125, e, 0, -e, -0.125, -e}, {0.125, e, 0, -e, -0.125, -e, 0, e}},
+        {"forward impulse at 1",
+         8,
+         impulse1,
+         zeros,
+         {0.125, e, 0, -e, -0.125, -e, 0, e},
+         {0, -e, -0.125, -e, 0, e, 0.125, e}},
+        {"backward impulse at 1",
+         -8,
+         impulse1,
+         zeros,
+         {1, r, 0, -r, -1, -r, 0, r},
+         {0, r, 1, r, 0, -r, -1, -r}},
+        {"forward imaginary impulse at 1",
+         8,
+         zeros,
+         impulse1,
+         {0, e, 0.125, e, 0, -e, -0.125, -e},
+         {0.125, e, 0, -e, -0.125, -e, 0, e}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,8 +95,7 @@ TEST(Fft1d, WorkedValuesForEight)
     }
 }
 
-TEST(Fft1d, ZeroLengthTouchesNothing)
-{
+TEST(Fft1d, ZeroLengthTouchesNothing) {
     Line line{{1, 2, 3, 4}, {5, 6, 7, 8}};
     double* x = line.x.data();
     double* y = line.y.data();
@@ -97,8 +105,7 @@ TEST(Fft1d, ZeroLengthTouchesNothing)
     EXPECT_EQ(line.y, (std::vector<double>{5, 6, 7, 8}));
 }
 
-TEST(Fft1d, AgreesWithDirectSummation)
-{
+TEST(Fft1d, AgreesWithDirectSummation) {
     std::mt19937_64 rng(20240611);
     const int lengths[] = {8, -8, 16, -16, 4, -4, 64, -64};
     for (const int n : lengths) {
@@ -117,8 +124,7 @@ TEST(Fft1d, AgreesWithDirectSummation)
     }
 }
 
-TEST(Fft1d, ForwardThenBackwardRestoresTheLine)
-{
+TEST(Fft1d, ForwardThenBackwardRestoresTheLine) {
     std::mt19937_64 rng(7);
     for (int n = 4; n <= 1024; n *= 2) {
         SCOPED_TRACE(n);
@@ -135,8 +141,7 @@ TEST(Fft1d, ForwardThenBackwardRestoresTheLine)
     }
 }
 
-TEST(Fft1d, MatchesTheScalarReferenceBitForBit)
-{
+TEST(Fft1d, MatchesTheScalarReferenceBitForBit) {
     std::mt19937_64 rng(99);
     const int lengths[] = {4, -4, 8, -8, 256, -256, 1024, -1024};
     for (const int n : lengths) {
@@ -153,8 +158,7 @@ TEST(Fft1d, MatchesTheScalarReferenceBitForBit)
     }
 }
 
-TEST(Fft1d, RefusesBadLengths)
-{
+TEST(Fft1d, RefusesBadLengths) {
     const int lengths[] = {1, 2, 3, 6, -6, 12, 100, -1, -2, INT_MIN, INT_MAX};
     for (const int n : lengths) {
         SCOPED_TRACE(n);

@@ -24,16 +24,14 @@ protected:
     TestMatrix re_{n};
     TestMatrix im_{n};
 
-    int run()
-    {
+    int run() {
         RealMatrix re = re_.get();
         RealMatrix im = im_.get();
         return fft2d_centred(&re, &im);
     }
 };
 
-TEST_F(CentredTransform, ConstantFieldGoesToTheCentre)
-{
+TEST_F(CentredTransform, ConstantFieldGoesToTheCentre) {
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
             re_.at(i, j) = 3.0;
@@ -46,8 +44,7 @@ TEST_F(CentredTransform, ConstantFieldGoesToTheCentre)
         }
 }
 
-TEST_F(CentredTransform, ImpulsesSpreadEvenly)
-{
+TEST_F(CentredTransform, ImpulsesSpreadEvenly) {
     struct Case {
         const char* name;
         int x, y;
@@ -72,8 +69,7 @@ TEST_F(CentredTransform, ImpulsesSpreadEvenly)
     }
 }
 
-TEST_F(CentredTransform, IntegerFieldHasItsMeanAtTheCentre)
-{
+TEST_F(CentredTransform, IntegerFieldHasItsMeanAtTheCentre) {
     std::mt19937_64 rng(5);
     std::uniform_int_distribution<int> level(0, 255);
     long long sum = 0;
@@ -97,8 +93,7 @@ TEST_F(CentredTransform, IntegerFieldHasItsMeanAtTheCentre)
         }
 }
 
-TEST_F(CentredTransform, TwoCallsMirrorThroughIndexZero)
-{
+TEST_F(CentredTransform, TwoCallsMirrorThroughIndexZero) {
     std::mt19937_64 rng(11);
     fill_uniform(re_, rng, -100.0, 100.0);
     fill_uniform(im_, rng, -1.0, 1.0);
@@ -115,8 +110,7 @@ TEST_F(CentredTransform, TwoCallsMirrorThroughIndexZero)
         }
 }
 
-TEST_F(CentredTransform, MatchesTheScalarReferenceBitForBit)
-{
+TEST_F(CentredTransform, MatchesTheScalarReferenceBitForBit) {
     struct Case {
         const char* name;
         unsigned seed;
@@ -135,7 +129,7 @@ TEST_F(CentredTransform, MatchesTheScalarReferenceBitForBit)
         TestMatrix expected_re = re_;
         TestMatrix expected_im = im_;
         reference_fft2d_centred(n, engine_.bit_reversal_table(), engine_.sine_table_entries(),
-                             expected_re.get(), expected_im.get());
+                                expected_re.get(), expected_im.get());
         EXPECT_EQ(run(), 0);
         const std::vector<double> got_re = re_.flat(), want_re = expected_re.flat();
         const std::vector<double> got_im = im_.flat(), want_im = expected_im.flat();
@@ -147,8 +141,7 @@ TEST_F(CentredTransform, MatchesTheScalarReferenceBitForBit)
 // The full formula, with the positive exponent and the centring, on small fields where direct
 // summation is cheap. A sign or an exchange in the wrong place shows here even when the
 // symmetric cases above pass.
-TEST(CentredTransformSmall, AgreesWithDirectSummation)
-{
+TEST(CentredTransformSmall, AgreesWithDirectSummation) {
     for (const int n : {4, 8, 16}) {
         SCOPED_TRACE(n);
         EngineState engine(n);
@@ -170,8 +163,7 @@ TEST(CentredTransformSmall, AgreesWithDirectSummation)
     }
 }
 
-TEST(CentredTransformSmall, RefusesAnEdgeLengthTheTablesCannotServe)
-{
+TEST(CentredTransformSmall, RefusesAnEdgeLengthTheTablesCannotServe) {
     EngineState engine(16);
     TestMatrix re(16), im(16);
     RealMatrix r = re.get();

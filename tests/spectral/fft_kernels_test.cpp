@@ -15,8 +15,7 @@
 
 namespace {
 
-const char* kernel_label(FftKernel kernel)
-{
+const char* kernel_label(FftKernel kernel) {
     switch (kernel) {
     case FftKernel::Plain:
         return "plain";
@@ -39,8 +38,7 @@ struct FieldCase {
     bool log_uniform;  // magnitudes 10^[re_low, re_high], 10^[im_low, im_high]
 };
 
-void fill_case(const FieldCase& c, TestMatrix& re, TestMatrix& im)
-{
+void fill_case(const FieldCase& c, TestMatrix& re, TestMatrix& im) {
     std::mt19937_64 rng(c.seed);
     if (!c.log_uniform) {
         fill_uniform(re, rng, c.re_low, c.re_high);
@@ -57,8 +55,7 @@ void fill_case(const FieldCase& c, TestMatrix& re, TestMatrix& im)
         }
 }
 
-bool same_bits(const TestMatrix& a, const TestMatrix& b)
-{
+bool same_bits(const TestMatrix& a, const TestMatrix& b) {
     const std::vector<double> fa = a.flat();
     const std::vector<double> fb = b.flat();
     return fa.size() == fb.size() &&
@@ -66,8 +63,7 @@ bool same_bits(const TestMatrix& a, const TestMatrix& b)
 }
 
 // The first element whose bits differ, for the failure message.
-std::string first_difference(const TestMatrix& got, const TestMatrix& want)
-{
+std::string first_difference(const TestMatrix& got, const TestMatrix& want) {
     for (int i = 0; i < got.size(); ++i)
         for (int j = 0; j < got.size(); ++j) {
             const double g = got.at(i, j);
@@ -81,8 +77,7 @@ std::string first_difference(const TestMatrix& got, const TestMatrix& want)
 
 class Kernel : public testing::TestWithParam<FftKernel> {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         previous_ = fft_kernel();
         const FftKernel kernel = GetParam();
         if (!fft_kernel_supported(kernel)) {
@@ -96,8 +91,7 @@ protected:
 
     // Runs the selected kernel and the reference on the same field; true if every bit agrees and
     // the floating-point flags raised are the same.
-    void expect_reference_bits(int n, const FieldCase& c)
-    {
+    void expect_reference_bits(int n, const FieldCase& c) {
         SCOPED_TRACE(std::string(c.name) + ", n = " + std::to_string(n));
         EngineState engine(n);
         TestMatrix re(n), im(n);
@@ -106,7 +100,7 @@ protected:
 
         std::feclearexcept(FE_ALL_EXCEPT);
         reference_fft2d_centred(n, engine.bit_reversal_table(), engine.sine_table_entries(),
-                             want_re.get(), want_im.get());
+                                want_re.get(), want_im.get());
         const int want_flags = std::fetestexcept(FE_ALL_EXCEPT);
 
         RealMatrix r = re.get();
@@ -116,24 +110,22 @@ protected:
         const int got_flags = std::fetestexcept(FE_ALL_EXCEPT);
         std::feclearexcept(FE_ALL_EXCEPT);
 
-        EXPECT_TRUE(same_bits(re, want_re)) << "real part, first difference "
-                                            << first_difference(re, want_re);
-        EXPECT_TRUE(same_bits(im, want_im)) << "imaginary part, first difference "
-                                            << first_difference(im, want_im);
+        EXPECT_TRUE(same_bits(re, want_re))
+            << "real part, first difference " << first_difference(re, want_re);
+        EXPECT_TRUE(same_bits(im, want_im))
+            << "imaginary part, first difference " << first_difference(im, want_im);
         EXPECT_EQ(got_flags, want_flags);
     }
 
     FftKernel previous_ = FftKernel::Plain;
 };
 
-TEST_P(Kernel, SelectionIsReported)
-{
+TEST_P(Kernel, SelectionIsReported) {
     EXPECT_EQ(fft_kernel(), GetParam());
     EXPECT_STREQ(fft_kernel_name(), kernel_label(GetParam()));
 }
 
-TEST_P(Kernel, MatchesTheReferenceOnRandomFields)
-{
+TEST_P(Kernel, MatchesTheReferenceOnRandomFields) {
     const FieldCase cases[] = {
         {"pixels", 1, 0.0, 255.0, 0.0, 0.0, false},
         {"pixels with small imaginary", 2, 0.0, 255.0, -1e-3, 1e-3, false},
@@ -145,8 +137,7 @@ TEST_P(Kernel, MatchesTheReferenceOnRandomFields)
         expect_reference_bits(256, c);
 }
 
-TEST_P(Kernel, MatchesTheReferenceOnHugeAndTinyValues)
-{
+TEST_P(Kernel, MatchesTheReferenceOnHugeAndTinyValues) {
     const FieldCase cases[] = {
         {"huge", 11, 295.0, 300.0, 290.0, 300.0, true},
         // Line sums pass the largest double: infinities, then NaNs from inf - inf.
@@ -160,8 +151,7 @@ TEST_P(Kernel, MatchesTheReferenceOnHugeAndTinyValues)
         expect_reference_bits(256, c);
 }
 
-TEST_P(Kernel, MatchesTheReferenceOnSignedZeros)
-{
+TEST_P(Kernel, MatchesTheReferenceOnSignedZeros) {
     // Zeros keep their sign through the butterflies (a twiddle of -0.0 is among the
     // cosines), so a kernel that skipped or reordered a product would show here.
     for (const double zero : {0.0, -0.0}) {
@@ -171,7 +161,7 @@ TEST_P(Kernel, MatchesTheReferenceOnSignedZeros)
         re.at(3, 5) = 1.0;
         TestMatrix want_re = re, want_im = im;
         reference_fft2d_centred(256, engine.bit_reversal_table(), engine.sine_table_entries(),
-                             want_re.get(), want_im.get());
+                                want_re.get(), want_im.get());
         RealMatrix r = re.get();
         RealMatrix m = im.get();
         engine.transform(&r, &m);
@@ -180,8 +170,7 @@ TEST_P(Kernel, MatchesTheReferenceOnSignedZeros)
     }
 }
 
-TEST_P(Kernel, MatchesTheReferenceAtOtherEdgeLengths)
-{
+TEST_P(Kernel, MatchesTheReferenceAtOtherEdgeLengths) {
     // 8 and 4 are narrower than the lanes and take the plain way; 512 and 32 have an odd
     // number of stages; 16 is the narrowest field the lanes serve.
     const FieldCase c{"signed unit", 21, -1.0, 1.0, -1.0, 1.0, false};
@@ -189,8 +178,7 @@ TEST_P(Kernel, MatchesTheReferenceAtOtherEdgeLengths)
         expect_reference_bits(n, c);
 }
 
-TEST_P(Kernel, TwoCallsMirrorTheField)
-{
+TEST_P(Kernel, TwoCallsMirrorTheField) {
     const int n = 256;
     EngineState engine(n);
     TestMatrix re(n), im(n);
@@ -215,8 +203,7 @@ INSTANTIATE_TEST_SUITE_P(AllKernels, Kernel,
                              return std::string(kernel_label(info.param));
                          });
 
-TEST(KernelChoice, PlainIsAlwaysThere)
-{
+TEST(KernelChoice, PlainIsAlwaysThere) {
     EXPECT_TRUE(fft_kernel_supported(FftKernel::Plain));
     EXPECT_TRUE(fft_kernel_supported(fft_kernel())) << "the default kernel cannot run here";
 }

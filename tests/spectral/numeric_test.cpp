@@ -9,13 +9,9 @@
 
 namespace {
 
-TEST(ImageSize, IsTheEdgeOfEveryPicture)
-{
-    EXPECT_EQ(image_size, 256);
-}
+TEST(ImageSize, IsTheEdgeOfEveryPicture) { EXPECT_EQ(image_size, 256); }
 
-TEST(MathError, CarriesItsKindAndText)
-{
+TEST(MathError, CarriesItsKindAndText) {
     struct Case {
         MathError::Kind kind;
         std::string text;
@@ -32,8 +28,7 @@ TEST(MathError, CarriesItsKindAndText)
     }
 }
 
-TEST(ToInt, TruncatesTowardZeroAndKeepsTheLow32Bits)
-{
+TEST(ToInt, TruncatesTowardZeroAndKeepsTheLow32Bits) {
     struct Case {
         double value;
         std::int32_t expected;
@@ -50,8 +45,8 @@ TEST(ToInt, TruncatesTowardZeroAndKeepsTheLow32Bits)
         {2147483648.0, std::numeric_limits<std::int32_t>::min()},  // 2^31 wraps
         {-2147483648.0, std::numeric_limits<std::int32_t>::min()},
         {-2147483649.0, 2147483647},
-        {4294967296.0 + 5.0, 5},   // 2^32 + 5
-        {4294967295.0, -1},        // 2^32 - 1
+        {4294967296.0 + 5.0, 5},  // 2^32 + 5
+        {4294967295.0, -1},       // 2^32 - 1
         {-4294967296.0 - 7.5, -7},
         {1e15 + 0.5, static_cast<std::int32_t>(static_cast<std::uint32_t>(1000000000000000ULL))},
         {-9223372036854775808.0, 0},  // -2^63, the lowest value in range
@@ -63,8 +58,7 @@ TEST(ToInt, TruncatesTowardZeroAndKeepsTheLow32Bits)
     }
 }
 
-TEST(ToInt, RefusesValuesOutsideThe64BitRange)
-{
+TEST(ToInt, RefusesValuesOutsideThe64BitRange) {
     const double cases[] = {
         9223372036854775808.0,   // 2^63
         -9223372036854777856.0,  // next double below -2^63
@@ -90,8 +84,7 @@ volatile double zero = 0.0;
 volatile double one = 1.0;
 volatile double huge = 1e308;
 
-TEST(FpFlags, RaiseTheFirstErrorLeftBehind)
-{
+TEST(FpFlags, RaiseTheFirstErrorLeftBehind) {
     struct Case {
         const char* name;
         double (*operation)();
@@ -104,10 +97,10 @@ TEST(FpFlags, RaiseTheFirstErrorLeftBehind)
         {"zero over zero", [] { return zero / zero; }, true, MathError::Kind::InvalidOp},
         {"square root of -1", [] { return std::sqrt(-one); }, true, MathError::Kind::InvalidOp},
         {"overflow", [] { return huge * 10.0; }, true, MathError::Kind::Overflow},
-        {"divide by zero before invalid",
-         [] { return (one / zero) + (zero / zero); }, true, MathError::Kind::ZeroDivide},
-        {"invalid before overflow",
-         [] { return (huge * 10.0) + (zero / zero); }, true, MathError::Kind::InvalidOp},
+        {"divide by zero before invalid", [] { return (one / zero) + (zero / zero); }, true,
+         MathError::Kind::ZeroDivide},
+        {"invalid before overflow", [] { return (huge * 10.0) + (zero / zero); }, true,
+         MathError::Kind::InvalidOp},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,8 +122,7 @@ TEST(FpFlags, RaiseTheFirstErrorLeftBehind)
     }
 }
 
-TEST(FpFlags, ClearForgetsEarlierErrors)
-{
+TEST(FpFlags, ClearForgetsEarlierErrors) {
     volatile double result = one / zero;
     (void)result;
     clear_fp_flags();

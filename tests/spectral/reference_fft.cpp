@@ -3,8 +3,7 @@
 #include <vector>
 
 void reference_fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, double* x,
-                  double* y)
-{
+                     double* y) {
     bool backward = false;
     if (n < 0) {
         n = -n;
@@ -58,15 +57,13 @@ void reference_fft1d(int n, const std::int32_t* bit_reversal, const double* sine
 
 namespace {
 
-int shifted(int t, int h)
-{
+int shifted(int t, int h) {
     if (t < h)
         return t + h;
     return t - h;
 }
 
-void reference_exchange(int n, double** m, std::vector<std::vector<double>>& scratch)
-{
+void reference_exchange(int n, double** m, std::vector<std::vector<double>>& scratch) {
     const int h = n / 2;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j)
@@ -79,8 +76,7 @@ void reference_exchange(int n, double** m, std::vector<std::vector<double>>& scr
 }  // namespace
 
 void reference_fft2d_centred(int n, const std::int32_t* bit_reversal, const double* sine_table,
-                          double** re, double** im)
-{
+                             double** re, double** im) {
     std::vector<std::vector<double>> scratch(n, std::vector<double>(n));
     std::vector<double> line_re(n);
     std::vector<double> line_im(n);

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 void reference_fft1d(int n, const std::int32_t* bit_reversal, const double* sine_table, double* x,
-                  double* y);
+                     double* y);
 
 // The centred transform of the n x n field (re, im), in place, with the given tables.
 void reference_fft2d_centred(int n, const std::int32_t* bit_reversal, const double* sine_table,
-                          double** re, double** im);
+                             double** re, double** im);

@@ -10,32 +10,25 @@
 #include "state.h"
 #include "tables.h"
 
-TestMatrix::TestMatrix(int n, double fill) : rows_(n, std::vector<double>(n, fill))
-{
+TestMatrix::TestMatrix(int n, double fill) : rows_(n, std::vector<double>(n, fill)) {
     point_at_rows();
 }
 
-TestMatrix::TestMatrix(const TestMatrix& other) : rows_(other.rows_)
-{
-    point_at_rows();
-}
+TestMatrix::TestMatrix(const TestMatrix& other) : rows_(other.rows_) { point_at_rows(); }
 
-TestMatrix& TestMatrix::operator=(const TestMatrix& other)
-{
+TestMatrix& TestMatrix::operator=(const TestMatrix& other) {
     rows_ = other.rows_;
     point_at_rows();
     return *this;
 }
 
-void TestMatrix::point_at_rows()
-{
+void TestMatrix::point_at_rows() {
     pointers_.resize(rows_.size());
     for (std::size_t i = 0; i < rows_.size(); ++i)
         pointers_[i] = rows_[i].data();
 }
 
-std::vector<double> TestMatrix::flat() const
-{
+std::vector<double> TestMatrix::flat() const {
     std::vector<double> all;
     all.reserve(rows_.size() * rows_.size());
     for (const auto& row : rows_)
@@ -43,8 +36,7 @@ std::vector<double> TestMatrix::flat() const
     return all;
 }
 
-std::vector<double> built_sine_table(int n)
-{
+std::vector<double> built_sine_table(int n) {
     std::vector<double> table(n + n / 4);
     double* entries = table.data();
     testing::internal::CaptureStdout();
@@ -53,8 +45,7 @@ std::vector<double> built_sine_table(int n)
     return table;
 }
 
-std::vector<std::int32_t> built_bit_reversal(int n)
-{
+std::vector<std::int32_t> built_bit_reversal(int n) {
     std::vector<std::int32_t> table(n);
     std::int32_t* entries = table.data();
     testing::internal::CaptureStdout();
@@ -74,8 +65,7 @@ EngineState::EngineState(int n)
       line_re_(n),
       line_im_(n),
       bit_reversal_(built_bit_reversal(n)),
-      sine_(built_sine_table(n))
-{
+      sine_(built_sine_table(n)) {
     shift_scratch = scratch_.get();
     line_re = line_re_.data();
     line_im = line_im_.data();
@@ -83,8 +73,7 @@ EngineState::EngineState(int n)
     sine_table = sine_.data();
 }
 
-EngineState::~EngineState()
-{
+EngineState::~EngineState() {
     shift_scratch = previous_scratch_;
     line_re = previous_line_re_;
     line_im = previous_line_im_;
@@ -92,13 +81,11 @@ EngineState::~EngineState()
     sine_table = previous_sine_;
 }
 
-int EngineState::transform(RealMatrix* re, RealMatrix* im) const
-{
+int EngineState::transform(RealMatrix* re, RealMatrix* im) const {
     return spectral_testing::fft2d_centred_of_edge(n_, re, im);
 }
 
-void fill_uniform(TestMatrix& m, std::mt19937_64& rng, double low, double high)
-{
+void fill_uniform(TestMatrix& m, std::mt19937_64& rng, double low, double high) {
     std::uniform_real_distribution<double> value(low, high);
     for (int i = 0; i < m.size(); ++i)
         for (int j = 0; j < m.size(); ++j)
@@ -107,8 +94,7 @@ void fill_uniform(TestMatrix& m, std::mt19937_64& rng, double low, double high)
 
 namespace {
 
-std::complex<long double> unit_root(long double turns)
-{
+std::complex<long double> unit_root(long double turns) {
     const long double angle = 2.0L * std::numbers::pi_v<long double> * turns;
     return {std::cos(angle), std::sin(angle)};
 }
@@ -116,8 +102,7 @@ std::complex<long double> unit_root(long double turns)
 }  // namespace
 
 std::vector<std::complex<long double>> direct_dft(int n, const std::vector<double>& x,
-                                                  const std::vector<double>& y)
-{
+                                                  const std::vector<double>& y) {
     const bool forward = n > 0;
     const int length = forward ? n : -n;
     const long double sign = forward ? -1.0L : 1.0L;
@@ -134,8 +119,7 @@ std::vector<std::complex<long double>> direct_dft(int n, const std::vector<doubl
 }
 
 std::vector<std::vector<std::complex<long double>>> direct_centred(const TestMatrix& re,
-                                                                    const TestMatrix& im)
-{
+                                                                   const TestMatrix& im) {
     const int n = re.size();
     const int h = n / 2;
     std::vector<std::vector<std::complex<long double>>> out(

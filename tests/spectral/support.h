@@ -73,4 +73,4 @@ std::vector<std::complex<long double>> direct_dft(int n, const std::vector<doubl
 // The centred field transform by direct summation:
 // out[k1][k2] = (1/N^2) sum z[p1][p2] e^(+2 pi i ((p1-h)(k1-h) + (p2-h)(k2-h)) / N).
 std::vector<std::vector<std::complex<long double>>> direct_centred(const TestMatrix& re,
-                                                                    const TestMatrix& im);
+                                                                   const TestMatrix& im);

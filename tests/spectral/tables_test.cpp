@@ -12,17 +12,16 @@
 
 namespace {
 
-TEST(SineTable, WorkedTables)
-{
+TEST(SineTable, WorkedTables) {
     struct Case {
         int n;
         std::vector<double> six_places;
     } cases[] = {
         {4, {0, 1, -0.0, -1, 0}},
         {8, {0, 0.707107, 1, 0.707107, -0.0, -0.707107, -1, -0.707107, 0, 0.707107}},
-        {16, {0, 0.382683, 0.707107, 0.923880, 1, 0.923880, 0.707107, 0.382683, -0.0, -0.382683,
-              -0.707107, -0.923880, -1, -0.923880, -0.707107, -0.382683, 0, 0.382683, 0.707107,
-              0.923880}},
+        {16, {0,         0.382683,  0.707107,  0.923880,  1,         0.923880, 0.707107,
+              0.382683,  -0.0,      -0.382683, -0.707107, -0.923880, -1,       -0.923880,
+              -0.707107, -0.382683, 0,         0.382683,  0.707107,  0.923880}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
@@ -43,8 +42,7 @@ TEST(SineTable, WorkedTables)
     }
 }
 
-TEST(SineTable, FourEntriesAreExact)
-{
+TEST(SineTable, FourEntriesAreExact) {
     // No eighth exists, so no square-root constant is written: every entry comes from symmetry.
     std::vector<double> table(6, 42.0);
     double* entries = table.data();
@@ -60,8 +58,7 @@ TEST(SineTable, FourEntriesAreExact)
     EXPECT_EQ(table[5], 42.0) << "wrote past 1.25 n entries";
 }
 
-TEST(SineTable, Length256)
-{
+TEST(SineTable, Length256) {
     const int n = 256;
     const std::vector<double> table = built_sine_table(n);
     ASSERT_EQ(table.size(), 320u);
@@ -91,8 +88,7 @@ TEST(SineTable, Length256)
     }
 }
 
-std::int32_t reversed_bits(std::int32_t i, int n)
-{
+std::int32_t reversed_bits(std::int32_t i, int n) {
     std::int32_t r = 0;
     for (int bit = 1; bit < n; bit <<= 1) {
         r <<= 1;
@@ -102,8 +98,7 @@ std::int32_t reversed_bits(std::int32_t i, int n)
     return r;
 }
 
-TEST(BitReversal, WorkedTables)
-{
+TEST(BitReversal, WorkedTables) {
     struct Case {
         int n;
         std::vector<std::int32_t> expected;
@@ -118,8 +113,7 @@ TEST(BitReversal, WorkedTables)
     }
 }
 
-TEST(BitReversal, SelfInversePermutationOfReversedBits)
-{
+TEST(BitReversal, SelfInversePermutationOfReversedBits) {
     for (int n = 4; n <= 1024; n *= 2) {
         SCOPED_TRACE(n);
         const std::vector<std::int32_t> table = built_bit_reversal(n);
@@ -136,8 +130,7 @@ TEST(BitReversal, SelfInversePermutationOfReversedBits)
     }
 }
 
-TEST(Tables, EachBuildWritesItsTraceLine)
-{
+TEST(Tables, EachBuildWritesItsTraceLine) {
     std::vector<double> sines(320);
     std::vector<std::int32_t> reversal(256);
     double* sine_entries = sines.data();
@@ -156,8 +149,7 @@ TEST(Tables, EachBuildWritesItsTraceLine)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "a\nb\na\n");
 }
 
-TEST(Tables, RefuseLengthsThatAreNotPowersOfTwoOfAtLeastFour)
-{
+TEST(Tables, RefuseLengthsThatAreNotPowersOfTwoOfAtLeastFour) {
     const int lengths[] = {0, 1, 2, 3, 5, 6, 12, 100, 255, -4, -256, INT_MIN, INT_MAX};
     for (const int n : lengths) {
         SCOPED_TRACE(n);
@@ -171,9 +163,8 @@ TEST(Tables, RefuseLengthsThatAreNotPowersOfTwoOfAtLeastFour)
             build_sine_table(n, &sine_entries);
             ADD_FAILURE() << "sine table accepted";
         } catch (const std::invalid_argument& error) {
-            EXPECT_EQ(std::string(error.what()),
-                      "sine table length " + std::to_string(n) +
-                          " is not a power of two of at least 4");
+            EXPECT_EQ(std::string(error.what()), "sine table length " + std::to_string(n) +
+                                                     " is not a power of two of at least 4");
         }
         EXPECT_THROW(build_bit_reversal(n, &reversal_entries), std::invalid_argument);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "traced a refused build";

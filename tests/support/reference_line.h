@@ -24,10 +24,16 @@ void reference_line(long long x0, long long y0, long long x1, long long y1, int 
     for (long long i = 0; i < steps; ++i) {
         if (x >= 0 && x < width && y >= 0 && y < height)
             plot(static_cast<int>(x), static_cast<int>(y));
-        if (xmajor) x += sx; else y += sy;
+        if (xmajor)
+            x += sx;
+        else
+            y += sy;
         err += 2 * minor;
         if (err >= steps) {  // the exact offset passed the midpoint: step the minor axis
-            if (xmajor) y += sy; else x += sx;
+            if (xmajor)
+                y += sy;
+            else
+                x += sx;
             err -= 2 * steps;
         }
     }

@@ -13,7 +13,8 @@ const int N = 256;
 // Truncation through 64 bits, low 32 bits kept.
 std::int32_t trunc32(double v) {
     const long long t = static_cast<long long>(v);
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long long>(t)));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<unsigned long long>(t)));
 }
 
 struct Tables {
@@ -70,10 +71,11 @@ void draw_line(std::vector<std::uint8_t>& pic, int x0, int y0, int x1, int y1) {
 
 }  // namespace
 
-ReferenceField::ReferenceField() : re(N, std::vector<double>(N, 0.0)), im(N, std::vector<double>(N, 0.0)) {}
+ReferenceField::ReferenceField()
+    : re(N, std::vector<double>(N, 0.0)), im(N, std::vector<double>(N, 0.0)) {}
 
-ReferenceRun reference_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
-                     ReferenceField& f) {
+ReferenceRun reference_run(const std::vector<std::uint8_t>& blue,
+                           const std::array<int, 12>& positions, ReferenceField& f) {
     ReferenceRun out;
     std::vector<double*> re(N), im(N);
     for (int i = 0; i < N; ++i) {
@@ -144,7 +146,8 @@ ReferenceRun reference_run(const std::vector<std::uint8_t>& blue, const std::arr
     out.output.assign(N * N * 3, 0);
     for (int y = 0; y < N; ++y)
         for (int x = 0; x < N; ++x) {
-            const std::uint8_t v = static_cast<std::uint8_t>(level[(255 - x) * N + (255 - y)] & 0xFF);
+            const std::uint8_t v =
+                static_cast<std::uint8_t>(level[(255 - x) * N + (255 - y)] & 0xFF);
             std::uint8_t* p = &out.output[(y * N + x) * 3];
             p[0] = p[1] = p[2] = v;
         }

@@ -20,5 +20,5 @@ struct ReferenceRun {
 };
 
 // blue: [y * 256 + x]. positions: the twelve slider positions.
-ReferenceRun reference_run(const std::vector<std::uint8_t>& blue, const std::array<int, 12>& positions,
-                     ReferenceField& field);
+ReferenceRun reference_run(const std::vector<std::uint8_t>& blue,
+                           const std::array<int, 12>& positions, ReferenceField& field);

@@ -7,8 +7,8 @@
 #include <vector>
 
 inline std::uint32_t field32(const std::vector<std::uint8_t>& file, std::size_t offset) {
-    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8 | std::uint32_t{file[offset + 2]} << 16 |
-           std::uint32_t{file[offset + 3]} << 24;
+    return std::uint32_t{file[offset]} | std::uint32_t{file[offset + 1]} << 8 |
+           std::uint32_t{file[offset + 2]} << 16 | std::uint32_t{file[offset + 3]} << 24;
 }
 
 inline std::uint32_t field16(const std::vector<std::uint8_t>& file, std::size_t offset) {

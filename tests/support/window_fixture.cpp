@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "band.h"
-#include "numeric.h"
 #include "engine.h"
+#include "numeric.h"
 #include "picture_bytes.h"
 #include "state.h"
 #include "working_state.h"

@@ -87,7 +87,7 @@ TEST_F(ScrollBarRules, KeysStepBySmallAndLargeChange) {
     QTest::keyClick(w, Qt::Key_End);
     QTest::keyClick(w, Qt::Key_End);  // already there: nothing
     QTest::keyClick(w, Qt::Key_Home);
-    QTest::keyClick(w, Qt::Key_Up);   // already at the top: nothing
+    QTest::keyClick(w, Qt::Key_Up);  // already at the top: nothing
     EXPECT_EQ(seen, (std::vector<int>{105, 100, 120, 100, 200, 0}));
 }
 
@@ -176,7 +176,8 @@ TEST_F(ImageRules, ClickComesBeforeReleaseOnlyForALeftPressReleasedInside) {
     auto* image = add<TImage>(form, 20, 20, 64, 64);
     std::vector<std::string> log;
     image->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
-        log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+        log.push_back("down " + std::to_string(static_cast<int>(b)) + " " + std::to_string(x) +
+                      "," + std::to_string(y));
     };
     image->OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
         log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
@@ -195,7 +196,11 @@ TEST_F(ImageRules, ClickComesBeforeReleaseOnlyForALeftPressReleasedInside) {
     } cases[] = {
         {"left inside", Qt::LeftButton, {10, 20}, {10, 20}, {"down 0 10,20", "click", "up 10,20"}},
         {"right inside", Qt::RightButton, {5, 6}, {5, 6}, {"down 1 5,6", "up 5,6"}},
-        {"left released outside", Qt::LeftButton, {3, 3}, {-3, 70}, {"down 0 3,3", "move -3,70", "up -3,70"}},
+        {"left released outside",
+         Qt::LeftButton,
+         {3, 3},
+         {-3, 70},
+         {"down 0 3,3", "move -3,70", "up -3,70"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -213,7 +218,8 @@ TEST_F(ImageRules, ClickComesBeforeReleaseOnlyForALeftPressReleasedInside) {
             // keep only the last move before the release
             std::vector<std::string> trimmed;
             for (std::size_t i = 0; i < got.size(); ++i)
-                if (got[i].rfind("move", 0) != 0 || (i + 1 < got.size() && got[i + 1].rfind("up", 0) == 0))
+                if (got[i].rfind("move", 0) != 0 ||
+                    (i + 1 < got.size() && got[i + 1].rfind("up", 0) == 0))
                     trimmed.push_back(got[i]);
             got = trimmed;
         }
@@ -228,7 +234,8 @@ TEST_F(ImageRules, DoubleClickSecondPressCountsAsAPress) {
     image->OnClick = [&](TObject*) { ++clicks; };
     // Through the window, as the platform delivers it: press, release, double click, release.
     QWidget* w = image->Widget();
-    QTest::mouseDClick(w->window()->windowHandle(), Qt::LeftButton, {}, w->mapTo(w->window(), QPoint(8, 8)));
+    QTest::mouseDClick(w->window()->windowHandle(), Qt::LeftButton, {},
+                       w->mapTo(w->window(), QPoint(8, 8)));
     EXPECT_EQ(downs, 2);
     EXPECT_EQ(clicks, 2);
 }

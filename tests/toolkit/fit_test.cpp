@@ -23,7 +23,8 @@ WidePicture grey_picture(int width, int height, const std::function<int(int x, i
     return p;
 }
 
-TBitmap colour_bitmap(int width, int height, std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+TBitmap colour_bitmap(int width, int height, std::uint8_t blue, std::uint8_t green,
+                      std::uint8_t red) {
     TBitmap b;
     b.SetPixelFormat(TPixelFormat::pf24bit);
     b.SetSize(width, height);
@@ -44,8 +45,8 @@ TEST(Fit, EveryPixelIsGreyAndTheLumaOfItsColour) {
         std::uint8_t blue, green, red;
         int level;
     } cases[] = {
-        {77, 77, 77, 77}, {0, 0, 255, 76}, {0, 255, 0, 150}, {255, 0, 0, 29},
-        {255, 255, 255, 255}, {0, 0, 0, 0}, {10, 200, 100, 148},
+        {77, 77, 77, 77},     {0, 0, 255, 76}, {0, 255, 0, 150},    {255, 0, 0, 29},
+        {255, 255, 255, 255}, {0, 0, 0, 0},    {10, 200, 100, 148},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);
@@ -122,12 +123,14 @@ TEST(Fit, SixteenBitLevelsAreRoundedOnceAtTheEnd) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level16);
-        const TBitmap fitted = fit_picture(grey_picture(256, 256, [&](int, int) { return c.level16; }), 256);
+        const TBitmap fitted =
+            fit_picture(grey_picture(256, 256, [&](int, int) { return c.level16; }), 256);
         EXPECT_EQ(level_at(fitted, 17, 200), c.level8);
     }
     // Halving 100 | 150 columns: their mean 125 rounds to 0; rounding each first (0 and 1)
     // would give a mean of 0.5, rounded to 1.
-    const WidePicture columns = grey_picture(512, 512, [](int x, int) { return x % 2 ? 150 : 100; });
+    const WidePicture columns =
+        grey_picture(512, 512, [](int x, int) { return x % 2 ? 150 : 100; });
     EXPECT_EQ(level_at(fit_picture(columns, 256), 40, 40), 0);
 }
 
@@ -150,7 +153,8 @@ TEST(Fit, AlphaIsIgnoredAndPalettesAreLookedUp) {
     rgba.width = rgba.height = 4;
     rgba.channels = 4;
     for (int i = 0; i < 16; ++i)
-        rgba.samples.insert(rgba.samples.end(), {257 * 100, 257 * 200, 257 * 10, static_cast<std::uint16_t>(i * 1000)});
+        rgba.samples.insert(rgba.samples.end(),
+                            {257 * 100, 257 * 200, 257 * 10, static_cast<std::uint16_t>(i * 1000)});
     EXPECT_EQ(level_at(fit_picture(rgba, 256), 3, 3), 148);
 
     TBitmap indexed;

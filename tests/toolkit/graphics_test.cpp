@@ -34,7 +34,9 @@ TEST(LinePixels, TableOfSegments) {
         {"clipped at the bottom", {4, 6}, {4, 9}, {{4, 6}, {4, 7}}},
         {"entirely below", {0, 8}, {7, 8}, {}},
         // Only the rows inside the picture, at the column the line crosses them.
-        {"long steep line through the picture", {0, -1000000}, {2, 1000000},
+        {"long steep line through the picture",
+         {0, -1000000},
+         {2, 1000000},
          {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6}, {1, 7}}},
     };
     for (const Case& c : cases) {

@@ -20,7 +20,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void set32(Bytes& file, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        file[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 void set16(Bytes& file, std::size_t offset, std::uint32_t value) {
     file[offset] = static_cast<std::uint8_t>(value);
@@ -38,14 +39,16 @@ Bytes pattern(std::size_t count, std::uint32_t seed, std::uint32_t modulus = 256
     return out;
 }
 
-BmpPicture make_picture(int width, int height, int bits, std::size_t palette_size, std::uint32_t seed) {
+BmpPicture make_picture(int width, int height, int bits, std::size_t palette_size,
+                        std::uint32_t seed) {
     BmpPicture p;
     p.width = width;
     p.height = height;
     p.bits_per_pixel = bits;
     const std::size_t bytes = static_cast<std::size_t>(width) * height * (bits / 8);
     p.pixels = pattern(bytes, seed, bits == 8 ? static_cast<std::uint32_t>(palette_size) : 256);
-    for (std::size_t i = 0; i < palette_size; ++i) p.palette.push_back(0x00FFFFFFu & (0x123457u * (i + 1)));
+    for (std::size_t i = 0; i < palette_size; ++i)
+        p.palette.push_back(0x00FFFFFFu & (0x123457u * (i + 1)));
     return p;
 }
 
@@ -73,7 +76,8 @@ TEST(EncodeBmp, HeaderFieldsOfThe256SquareForms) {
         {8, 0, 66614, 1078, 65536, 256},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("bits " + std::to_string(c.bits) + ", resolution " + std::to_string(c.resolution));
+        SCOPED_TRACE("bits " + std::to_string(c.bits) + ", resolution " +
+                     std::to_string(c.resolution));
         BmpPicture p = make_picture(256, 256, c.bits, c.bits == 8 ? 256 : 0, 7);
         p.x_pixels_per_metre = c.resolution;
         p.y_pixels_per_metre = c.resolution;
@@ -104,12 +108,14 @@ TEST(EncodeBmp, PaletteEntriesAreBlueGreenRedZeroPaddedWithBlackTo256) {
     p.palette = {0x00102030u, 0x00A0B0C0u, 0xFFFFFFFFu};  // the top byte is not part of a colour
     const Bytes file = encode_bmp(p);
     ASSERT_EQ(file.size(), 1078u + 16u);
-    const std::uint8_t expected_first[] = {0x30, 0x20, 0x10, 0, 0xC0, 0xB0, 0xA0, 0, 0xFF, 0xFF, 0xFF, 0};
+    const std::uint8_t expected_first[] = {0x30, 0x20, 0x10, 0,    0xC0, 0xB0,
+                                           0xA0, 0,    0xFF, 0xFF, 0xFF, 0};
     for (std::size_t i = 0; i < sizeof expected_first; ++i) {
         SCOPED_TRACE("palette byte " + std::to_string(i));
         EXPECT_EQ(file[54 + i], expected_first[i]);
     }
-    for (std::size_t i = 54 + sizeof expected_first; i < 1078; ++i) ASSERT_EQ(file[i], 0) << "palette byte " << i - 54;
+    for (std::size_t i = 54 + sizeof expected_first; i < 1078; ++i)
+        ASSERT_EQ(file[i], 0) << "palette byte " << i - 54;
 }
 
 // The stored layout checked byte by byte, independently of the decoder: rows bottom-up, each
@@ -123,8 +129,10 @@ TEST(EncodeBmp, RowsAreStoredBottomUpAndPaddedToFourBytes) {
         {1, 2, 8, 4},  {3, 3, 8, 4},  {4, 2, 8, 4},  {5, 4, 8, 8},   {255, 2, 8, 256},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " at " + std::to_string(c.bits));
-        const BmpPicture p = make_picture(c.width, c.height, c.bits, c.bits == 8 ? 256 : 0, c.width * 31 + c.height);
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " at " +
+                     std::to_string(c.bits));
+        const BmpPicture p =
+            make_picture(c.width, c.height, c.bits, c.bits == 8 ? 256 : 0, c.width * 31 + c.height);
         const Bytes file = encode_bmp(p);
         const std::size_t offset = c.bits == 8 ? 1078 : 54;
         ASSERT_EQ(file.size(), offset + c.stored_row * c.height);
@@ -133,7 +141,8 @@ TEST(EncodeBmp, RowsAreStoredBottomUpAndPaddedToFourBytes) {
         for (int y = 0; y < c.height; ++y) {
             const std::size_t row_start = offset + (c.height - 1 - y) * c.stored_row;
             for (std::size_t i = 0; i < packed; ++i)
-                ASSERT_EQ(file[row_start + i], p.pixels[y * packed + i]) << "row " << y << " byte " << i;
+                ASSERT_EQ(file[row_start + i], p.pixels[y * packed + i])
+                    << "row " << y << " byte " << i;
             for (std::size_t i = packed; i < c.stored_row; ++i)
                 ASSERT_EQ(file[row_start + i], 0) << "padding of row " << y;
         }
@@ -163,7 +172,8 @@ TEST(BmpRoundTrip, DecodeGivesBackWhatWasEncoded) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        BmpPicture p = make_picture(c.width, c.height, c.bits, c.palette_size, c.width + 100 * c.height);
+        BmpPicture p =
+            make_picture(c.width, c.height, c.bits, c.palette_size, c.width + 100 * c.height);
         p.x_pixels_per_metre = c.x_res;
         p.y_pixels_per_metre = c.y_res;
         const Bytes file = encode_bmp(p);
@@ -180,7 +190,8 @@ TEST(BmpRoundTrip, DecodeGivesBackWhatWasEncoded) {
             // The file always carries 256 entries; those beyond the picture's own are black.
             ASSERT_EQ(back.palette.size(), 256u);
             for (std::size_t i = 0; i < 256; ++i)
-                ASSERT_EQ(back.palette[i], i < p.palette.size() ? p.palette[i] : 0u) << "entry " << i;
+                ASSERT_EQ(back.palette[i], i < p.palette.size() ? p.palette[i] : 0u)
+                    << "entry " << i;
         }
         EXPECT_EQ(encode_bmp(back), file) << "a second encoding differs from the first";
     }
@@ -256,7 +267,8 @@ TEST(DecodeBmp, ReadsEightBitFilesInTheirVariousLayouts) {
         set32(file, 34, c.image_size_zero ? 0 : 8);
         set32(file, 46, c.colours_used);
         for (std::size_t i = 0; i < entries; ++i) {
-            const std::uint32_t colour = i < 4 ? palette_colours[i] : static_cast<std::uint32_t>(i * 0x010101u);
+            const std::uint32_t colour =
+                i < 4 ? palette_colours[i] : static_cast<std::uint32_t>(i * 0x010101u);
             const std::size_t at = 14 + c.info_header_size + 4 * i;
             file[at] = static_cast<std::uint8_t>(colour);
             file[at + 1] = static_cast<std::uint8_t>(colour >> 8);
@@ -272,7 +284,8 @@ TEST(DecodeBmp, ReadsEightBitFilesInTheirVariousLayouts) {
         EXPECT_EQ(p.bits_per_pixel, 8);
         EXPECT_EQ(p.pixels, (Bytes{0, 1, 2, 3, 2, 1}));
         ASSERT_EQ(p.palette.size(), entries);
-        for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(p.palette[i], palette_colours[i]) << "entry " << i;
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(p.palette[i], palette_colours[i]) << "entry " << i;
     }
 }
 
@@ -289,7 +302,8 @@ struct Malformed {
 // A 4 x 3 picture at 24 bits (12-byte rows, 90 bytes) and a 3 x 2 one at 8 bits with 256
 // palette entries (4-byte rows, 1086 bytes).
 Bytes good_file(bool eight_bit) {
-    return eight_bit ? encode_bmp(make_picture(3, 2, 8, 256, 5)) : encode_bmp(make_picture(4, 3, 24, 0, 9));
+    return eight_bit ? encode_bmp(make_picture(3, 2, 8, 256, 5))
+                     : encode_bmp(make_picture(4, 3, 24, 0, 9));
 }
 
 void truncate_keeping_declared_size(Bytes& f, std::size_t size) {
@@ -308,65 +322,107 @@ TEST(DecodeBmp, RefusesEachMalformedFileWithItsOwnMessage) {
         {"empty", false, [](Bytes& f) { f.clear(); }, "truncated file"},
         {"one byte", false, [](Bytes& f) { f.resize(1); }, "truncated file"},
         {"signature BA", false, [](Bytes& f) { f[1] = 'A'; }, "wrong signature"},
-        {"signature in lower case", false, [](Bytes& f) { f[0] = 'b'; f[1] = 'm'; }, "wrong signature"},
+        {"signature in lower case", false,
+         [](Bytes& f) {
+             f[0] = 'b';
+             f[1] = 'm';
+         },
+         "wrong signature"},
         {"file header only", false, [](Bytes& f) { f.resize(14); }, "truncated file header"},
-        {"cut inside the info header size", false, [](Bytes& f) { f.resize(16); }, "truncated file header"},
-        {"cut inside the info header", false, [](Bytes& f) { f.resize(40); }, "truncated info header"},
-        {"longer info header than the file", false, [](Bytes& f) { set32(f, 14, 124); }, "truncated info header"},
-        {"core info header", false, [](Bytes& f) { set32(f, 14, 12); }, "unsupported info header size 12"},
-        {"info header size 0", false, [](Bytes& f) { set32(f, 14, 0); }, "unsupported info header size 0"},
+        {"cut inside the info header size", false, [](Bytes& f) { f.resize(16); },
+         "truncated file header"},
+        {"cut inside the info header", false, [](Bytes& f) { f.resize(40); },
+         "truncated info header"},
+        {"longer info header than the file", false, [](Bytes& f) { set32(f, 14, 124); },
+         "truncated info header"},
+        {"core info header", false, [](Bytes& f) { set32(f, 14, 12); },
+         "unsupported info header size 12"},
+        {"info header size 0", false, [](Bytes& f) { set32(f, 14, 0); },
+         "unsupported info header size 0"},
         {"info header size huge", false, [](Bytes& f) { set32(f, 14, 0xFFFFFFFFu); },
          "unsupported info header size 4294967295"},
-        {"declared file size one too many", false, [](Bytes& f) { set32(f, 2, static_cast<std::uint32_t>(f.size() + 1)); },
+        {"declared file size one too many", false,
+         [](Bytes& f) { set32(f, 2, static_cast<std::uint32_t>(f.size() + 1)); },
          "declared file size 91 exceeds the 90-byte file"},
-        {"declared file size huge", false, [](Bytes& f) { set32(f, 2, 0xFFFFFFFFu); }, "declared file size"},
+        {"declared file size huge", false, [](Bytes& f) { set32(f, 2, 0xFFFFFFFFu); },
+         "declared file size"},
         {"width 0", false, [](Bytes& f) { set32(f, 18, 0); }, "width 0 is not positive"},
         {"width negative", false, [](Bytes& f) { set32(f, 18, static_cast<std::uint32_t>(-4)); },
          "width -4 is not positive"},
         {"height 0", false, [](Bytes& f) { set32(f, 22, 0); }, "height is zero"},
-        {"height negative (top-down)", false, [](Bytes& f) { set32(f, 22, static_cast<std::uint32_t>(-3)); },
-         "negative height -3"},
-        {"height most negative", false, [](Bytes& f) { set32(f, 22, 0x80000000u); }, "negative height -2147483648"},
-        {"width past the side limit", false, [](Bytes& f) { set32(f, 18, 16385); }, "width 16385 exceeds the limit"},
-        {"width largest", false, [](Bytes& f) { set32(f, 18, 0x7FFFFFFFu); }, "width 2147483647 exceeds the limit"},
-        {"height past the side limit", false, [](Bytes& f) { set32(f, 22, 20000); }, "height 20000 exceeds the limit"},
-        {"too many pixels", false, [](Bytes& f) { set32(f, 18, 16384); set32(f, 22, 16384); },
+        {"height negative (top-down)", false,
+         [](Bytes& f) { set32(f, 22, static_cast<std::uint32_t>(-3)); }, "negative height -3"},
+        {"height most negative", false, [](Bytes& f) { set32(f, 22, 0x80000000u); },
+         "negative height -2147483648"},
+        {"width past the side limit", false, [](Bytes& f) { set32(f, 18, 16385); },
+         "width 16385 exceeds the limit"},
+        {"width largest", false, [](Bytes& f) { set32(f, 18, 0x7FFFFFFFu); },
+         "width 2147483647 exceeds the limit"},
+        {"height past the side limit", false, [](Bytes& f) { set32(f, 22, 20000); },
+         "height 20000 exceeds the limit"},
+        {"too many pixels", false,
+         [](Bytes& f) {
+             set32(f, 18, 16384);
+             set32(f, 22, 16384);
+         },
          "16384 x 16384 pixels exceed the limit"},
         {"planes 0", false, [](Bytes& f) { set16(f, 26, 0); }, "planes 0, expected 1"},
         {"planes 2", false, [](Bytes& f) { set16(f, 26, 2); }, "planes 2, expected 1"},
-        {"32 bits per pixel", false, [](Bytes& f) { set16(f, 28, 32); }, "unsupported bit depth 32"},
-        {"16 bits per pixel", false, [](Bytes& f) { set16(f, 28, 16); }, "unsupported bit depth 16"},
+        {"32 bits per pixel", false, [](Bytes& f) { set16(f, 28, 32); },
+         "unsupported bit depth 32"},
+        {"16 bits per pixel", false, [](Bytes& f) { set16(f, 28, 16); },
+         "unsupported bit depth 16"},
         {"1 bit per pixel", true, [](Bytes& f) { set16(f, 28, 1); }, "unsupported bit depth 1"},
         {"0 bits per pixel", false, [](Bytes& f) { set16(f, 28, 0); }, "unsupported bit depth 0"},
         {"run-length coded", true, [](Bytes& f) { set32(f, 30, 1); }, "unsupported compression 1"},
         {"bit fields", false, [](Bytes& f) { set32(f, 30, 3); }, "unsupported compression 3"},
-        {"pixel offset 0", false, [](Bytes& f) { set32(f, 10, 0); }, "pixel data offset 0 overlaps the headers"},
+        {"pixel offset 0", false, [](Bytes& f) { set32(f, 10, 0); },
+         "pixel data offset 0 overlaps the headers"},
         {"pixel offset inside the info header", false, [](Bytes& f) { set32(f, 10, 53); },
          "pixel data offset 53 overlaps the headers"},
         {"pixel offset past the end", false, [](Bytes& f) { set32(f, 10, 0xFFFFFFF0u); },
          "pixel data of 3 rows of 12 bytes at offset 4294967280 runs past the end"},
-        {"pixel offset one too far", false, [](Bytes& f) { set32(f, 10, 55); }, "runs past the end of the 90-byte file"},
-        {"last byte missing", false, [](Bytes& f) { truncate_keeping_declared_size(f, f.size() - 1); },
+        {"pixel offset one too far", false, [](Bytes& f) { set32(f, 10, 55); },
+         "runs past the end of the 90-byte file"},
+        {"last byte missing", false,
+         [](Bytes& f) { truncate_keeping_declared_size(f, f.size() - 1); },
          "pixel data of 3 rows of 12 bytes at offset 54 runs past the end of the 89-byte file"},
-        {"last row missing", true, [](Bytes& f) { truncate_keeping_declared_size(f, f.size() - 4); },
+        {"last row missing", true,
+         [](Bytes& f) { truncate_keeping_declared_size(f, f.size() - 4); },
          "pixel data of 2 rows of 4 bytes at offset 1078 runs past the end"},
         {"more rows declared than stored", false, [](Bytes& f) { set32(f, 22, 4); },
          "pixel data of 4 rows of 12 bytes"},
-        {"wider than stored", false, [](Bytes& f) { set32(f, 18, 5); }, "pixel data of 3 rows of 16 bytes"},
+        {"wider than stored", false, [](Bytes& f) { set32(f, 18, 5); },
+         "pixel data of 3 rows of 16 bytes"},
         {"image size past the end", false, [](Bytes& f) { set32(f, 34, 0xFFFFFFFFu); },
          "declared image size 4294967295 at offset 54 does not fit"},
-        {"image size one too many", false, [](Bytes& f) { set32(f, 34, 37); }, "declared image size 37 at offset 54"},
+        {"image size one too many", false, [](Bytes& f) { set32(f, 34, 37); },
+         "declared image size 37 at offset 54"},
         {"image size too small", false, [](Bytes& f) { set32(f, 34, 35); },
          "declared image size 35 is smaller than the 36 bytes"},
-        {"257 colours", true, [](Bytes& f) { set32(f, 46, 257); }, "palette of 257 colours exceeds 256"},
-        {"colour count huge", true, [](Bytes& f) { set32(f, 46, 0xFFFFFFFFu); }, "palette of 4294967295 colours exceeds"},
+        {"257 colours", true, [](Bytes& f) { set32(f, 46, 257); },
+         "palette of 257 colours exceeds 256"},
+        {"colour count huge", true, [](Bytes& f) { set32(f, 46, 0xFFFFFFFFu); },
+         "palette of 4294967295 colours exceeds"},
         {"palette runs into the pixels", true, [](Bytes& f) { set32(f, 10, 1000); },
          "palette of 256 colours does not fit before the pixel data at offset 1000"},
-        {"short palette runs into the pixels", true, [](Bytes& f) { set32(f, 46, 2); set32(f, 10, 61); },
+        {"short palette runs into the pixels", true,
+         [](Bytes& f) {
+             set32(f, 46, 2);
+             set32(f, 10, 61);
+         },
          "palette of 2 colours does not fit before the pixel data at offset 61"},
-        {"index beyond a short palette", true, [](Bytes& f) { use_first_four_colours(f); f[1078 + 4 + 1] = 200; },
+        {"index beyond a short palette", true,
+         [](Bytes& f) {
+             use_first_four_colours(f);
+             f[1078 + 4 + 1] = 200;
+         },
          "pixel (1, 0) has palette index 200 beyond the 4 colours"},
-        {"index just beyond a short palette", true, [](Bytes& f) { use_first_four_colours(f); f[1078 + 2] = 4; },
+        {"index just beyond a short palette", true,
+         [](Bytes& f) {
+             use_first_four_colours(f);
+             f[1078 + 2] = 4;
+         },
          "pixel (2, 1) has palette index 4 beyond the 4 colours"},
     };
     for (const Malformed& c : cases) {
@@ -394,7 +450,8 @@ TEST(DecodeBmp, RefusesEveryTruncation) {
             EXPECT_THROW(decode_bmp(cut.data(), cut.size()), EInvalidGraphic) << "size " << size;
             if (size >= 6) {
                 set32(cut, 2, static_cast<std::uint32_t>(size));
-                EXPECT_THROW(decode_bmp(cut.data(), cut.size()), EInvalidGraphic) << "size " << size << ", declared";
+                EXPECT_THROW(decode_bmp(cut.data(), cut.size()), EInvalidGraphic)
+                    << "size " << size << ", declared";
             }
         }
     }
@@ -416,10 +473,12 @@ TEST(DecodeBmp, SurvivesEveryHeaderByteChanged) {
                     ASSERT_TRUE(p.bits_per_pixel == 24 || p.bits_per_pixel == 8);
                     ASSERT_GT(p.width, 0);
                     ASSERT_GT(p.height, 0);
-                    ASSERT_EQ(p.pixels.size(), static_cast<std::size_t>(p.width) * p.height * (p.bits_per_pixel / 8))
+                    ASSERT_EQ(p.pixels.size(),
+                              static_cast<std::size_t>(p.width) * p.height * (p.bits_per_pixel / 8))
                         << "byte " << at << " = " << int{value};
                     if (p.bits_per_pixel == 8) {
-                        for (std::uint8_t index : p.pixels) ASSERT_LT(index, p.palette.size());
+                        for (std::uint8_t index : p.pixels)
+                            ASSERT_LT(index, p.palette.size());
                     }
                 } catch (const EInvalidGraphic&) {
                 }
@@ -437,13 +496,21 @@ TEST(EncodeBmp, RefusesPicturesThatBreakTheirConventions) {
         std::function<void(BmpPicture&)> damage;
         const char* message;
     } cases[] = {
-        {"16 bits per pixel", [](BmpPicture& p) { p.bits_per_pixel = 16; }, "cannot encode bit depth 16"},
-        {"width 0", [](BmpPicture& p) { p.width = 0; p.pixels.clear(); }, "width 0 is not positive"},
+        {"16 bits per pixel", [](BmpPicture& p) { p.bits_per_pixel = 16; },
+         "cannot encode bit depth 16"},
+        {"width 0",
+         [](BmpPicture& p) {
+             p.width = 0;
+             p.pixels.clear();
+         },
+         "width 0 is not positive"},
         {"height negative", [](BmpPicture& p) { p.height = -2; }, "negative height -2"},
         {"too wide", [](BmpPicture& p) { p.width = 16385; }, "width 16385 exceeds"},
-        {"one pixel byte short", [](BmpPicture& p) { p.pixels.pop_back(); }, "pixel buffer holds 35 bytes"},
+        {"one pixel byte short", [](BmpPicture& p) { p.pixels.pop_back(); },
+         "pixel buffer holds 35 bytes"},
         {"one pixel byte too many", [](BmpPicture& p) { p.pixels.push_back(0); }, "needs 36"},
-        {"palette on a 24-bit picture", [](BmpPicture& p) { p.palette.push_back(0); }, "a 24-bit picture has no palette"},
+        {"palette on a 24-bit picture", [](BmpPicture& p) { p.palette.push_back(0); },
+         "a 24-bit picture has no palette"},
         {"257 palette entries",
          [](BmpPicture& p) {
              p.bits_per_pixel = 8;
@@ -461,7 +528,8 @@ TEST(EncodeBmp, RefusesPicturesThatBreakTheirConventions) {
             encode_bmp(p);
             ADD_FAILURE() << "accepted";
         } catch (const EInvalidGraphic& e) {
-            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << "message: " << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << "message: " << e.what();
         }
     }
 }

@@ -17,9 +17,11 @@ TEST(BandPictures, FieldsAddUpToTheSource) {
     const TBitmap pictures[] = {
         first_run(sample_picture(Sample::Moon), all_100).source,
         first_run(sample_picture(Sample::Circles2), all_100).source,
-        make_picture(256, 256, [](int x, int y) {
-            return Bgr{static_cast<std::uint8_t>((x * 31 + y * 17 + x * y) % 256), 0, 0};
-        }),
+        make_picture(
+            256, 256,
+            [](int x, int y) {
+                return Bgr{static_cast<std::uint8_t>((x * 31 + y * 17 + x * y) % 256), 0, 0};
+            }),
     };
     for (const TBitmap& source : pictures) {
         const BandPictures bands = band_pictures(source);
@@ -64,12 +66,16 @@ TEST(BandPictures, BandsWithoutContentAreBlack) {
 }
 
 TEST(ContactSheet, TilesGoLeftToRightInRowsOfFour) {
-    const BandPictures bands = band_pictures(first_run(sample_picture(Sample::Saturn), all_100).source);
+    const BandPictures bands =
+        band_pictures(first_run(sample_picture(Sample::Saturn), all_100).source);
     const TBitmap sheet = contact_sheet(bands);
     ASSERT_EQ(sheet.Width(), 1024);
     ASSERT_EQ(sheet.Height(), 768);
     for (int k = 0; k < band_count; ++k)
-        EXPECT_EQ(picture_difference(bands.tiles[k], crop(sheet, (k % 4) * 256, (k / 4) * 256, 256, 256)), "") << k;
+        EXPECT_EQ(
+            picture_difference(bands.tiles[k], crop(sheet, (k % 4) * 256, (k / 4) * 256, 256, 256)),
+            "")
+            << k;
 }
 
 TEST(ContactSheet, WrittenByTheProgram) {
@@ -77,21 +83,28 @@ TEST(ContactSheet, WrittenByTheProgram) {
     const ToolRun run = run_tool({"--sample", "Steps", "--bands", "sheet.png"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const BandPictures bands = band_pictures(first_run(sample_picture(Sample::Steps), all_100).source);
+    const BandPictures bands =
+        band_pictures(first_run(sample_picture(Sample::Steps), all_100).source);
     EXPECT_EQ(picture_difference(contact_sheet(bands), read_picture_file(dir / "sheet.png")), "");
 }
 
 TEST(ContactSheet, EmptyBandsAreNamedInWarnings) {
     ScratchDir dir;
-    write_picture_file(make_picture(256, 256, [](int, int) { return Bgr{60, 60, 60}; }), dir / "flat.png");
+    write_picture_file(make_picture(256, 256,
+                                    [](int, int) {
+                                        return Bgr{60, 60, 60};
+                                    }),
+                       dir / "flat.png");
     const ToolRun run = run_tool({"--input", "flat.png", "--bands", "sheet.bmp"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> warnings = lines_of(run.err);
     ASSERT_EQ(warnings.size(), 11u) << run.err;
     for (int k = 1; k < band_count; ++k)
-        EXPECT_EQ(warnings[k - 1], "veld-render: warning: band " + std::to_string(k) + " (ScrollBar" +
-                                       std::to_string(k + 1) +
-                                       ") has no positive value after the transform; its tile in sheet.bmp is black");
+        EXPECT_EQ(
+            warnings[k - 1],
+            "veld-render: warning: band " + std::to_string(k) + " (ScrollBar" +
+                std::to_string(k + 1) +
+                ") has no positive value after the transform; its tile in sheet.bmp is black");
     const TBitmap sheet = read_picture_file(dir / "sheet.bmp");
     EXPECT_GE(sheet.ScanLine(10)[3 * 10], 254);        // band 0: the mean alone, normalised to 1
     EXPECT_EQ(sheet.ScanLine(10)[3 * (256 + 10)], 0);  // band 1: black

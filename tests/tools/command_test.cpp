@@ -20,10 +20,13 @@ const std::string twelve_100 = "100,100,100,100,100,100,100,100,100,100,100,100"
 
 // The scratch directory's own files, the inputs the table uses.
 void make_inputs(const ScratchDir& dir) {
-    write_picture_file(make_picture(64, 64, [](int x, int y) {
-                           return Bgr{static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 4), 9};
-                       }),
-                       dir / "good.png");
+    write_picture_file(
+        make_picture(
+            64, 64,
+            [](int x, int y) {
+                return Bgr{static_cast<std::uint8_t>(x * 4), static_cast<std::uint8_t>(y * 4), 9};
+            }),
+        dir / "good.png");
     Bytes png = read_file(dir / "good.png");
     png.resize(png.size() / 2);
     write_file(dir / "cut.png", png);
@@ -62,39 +65,48 @@ TEST(Command, BadRequestsSayWhyAndWriteNothing) {
     const BadRun cases[] = {
         {{}, "veld-render: no source picture: give --sample NAME or --input FILE (see --help)"},
         {{"--sample", "Pluto", "--output", "o.png"},
-         "veld-render: --sample: unknown sample \"Pluto\" (one of Wave, Steps, Circles1, Circles2, Jupiter, Saturn, "
+         "veld-render: --sample: unknown sample \"Pluto\" (one of Wave, Steps, Circles1, Circles2, "
+         "Jupiter, Saturn, "
          "Moon)"},
         {{"--sample", "Moon", "--gains", "100,100", "--output", "o.png"},
          "veld-render: --gains: expected 12 comma-separated values, got 2"},
         {{"--sample", "Moon", "--positions", "1,2,3,4,5,6,7,8,9,10,11,x", "--output", "o.png"},
          "veld-render: --positions: value 12 \"x\" is not a whole number"},
-        {{"--sample", "Moon", "--gains", "100,100,100,100,100,100,100,100,100,100,100,300", "--output", "o.png"},
+        {{"--sample", "Moon", "--gains", "100,100,100,100,100,100,100,100,100,100,100,300",
+          "--output", "o.png"},
          "veld-render: --gains: value 12 \"300\" is out of range 0 to 200"},
         {{"--sample", "Moon", "--source", "o.png", "--output", "o.png"},
          "veld-render: --source and --output: both name o.png"},
         {{"--input", "missing.png", "--output", "o.png"},
          "veld-render: missing.png: cannot open: No such file or directory"},
-        {{"--input", "folder", "--output", "o.png"}, "veld-render: folder: cannot read: Is a directory"},
-        {{"--input", "empty.png", "--output", "o.png"}, "veld-render: empty.png: the file is empty"},
+        {{"--input", "folder", "--output", "o.png"},
+         "veld-render: folder: cannot read: Is a directory"},
+        {{"--input", "empty.png", "--output", "o.png"},
+         "veld-render: empty.png: the file is empty"},
         {{"--input", "notes.txt", "--output", "o.png"},
          "veld-render: notes.txt: not a picture in a format that can be read"},
         {{"--input", "odd.bmp", "--fit", "--output", "o.png"},
          "veld-render: odd.bmp: Invalid BMP: unsupported bit depth 16, only 24 and 8"},
         {{"--sample", "Wave", "--output", "o.jpg"},
-         "veld-render: o.jpg: unsupported picture file type \".jpg\" (the name must end in .png or .bmp)"},
+         "veld-render: o.jpg: unsupported picture file type \".jpg\" (the name must end in .png or "
+         ".bmp)"},
         {{"--sample", "Wave", "--output", "nowhere/o.png"},
          "veld-render: nowhere/o.png: cannot create a file in nowhere: No such file or directory"},
         {{"--sample", "Wave", "--output", "notes.txt/o.png"},
          "veld-render: notes.txt/o.png: cannot create a file in notes.txt: Not a directory"},
-        {{"--sample", "Wave", "--output", "taken.png"}, "veld-render: taken.png: cannot write: Is a directory"},
+        {{"--sample", "Wave", "--output", "taken.png"},
+         "veld-render: taken.png: cannot write: Is a directory"},
         // The first picture would be fine; it is not written either.
-        {{"--sample", "Wave", "--source", "s.png", "--spectrum", "p.bmp", "--output", "nowhere/o.png"},
+        {{"--sample", "Wave", "--source", "s.png", "--spectrum", "p.bmp", "--output",
+          "nowhere/o.png"},
          "veld-render: nowhere/o.png: cannot create a file in nowhere: No such file or directory"},
         {{"--sample", "Wave", "--output", "o.png", "--window", "nowhere/w.png"},
          "veld-render: nowhere/w.png: cannot create a file in nowhere: No such file or directory"},
         {{"--sample", "Wave", "--bands", "b.gif"},
-         "veld-render: b.gif: unsupported picture file type \".gif\" (the name must end in .png or .bmp)"},
-        {{"--sample", "Wave", "--report", "--verbose"}, "veld-render: --verbose: unknown option (see --help)"},
+         "veld-render: b.gif: unsupported picture file type \".gif\" (the name must end in .png or "
+         ".bmp)"},
+        {{"--sample", "Wave", "--report", "--verbose"},
+         "veld-render: --verbose: unknown option (see --help)"},
     };
     for (const BadRun& c : cases) {
         std::string line;
@@ -122,10 +134,19 @@ TEST(Command, TruncatedPictureIsMalformed) {
 // The window's error text, status 3, and no file, whatever was asked for.
 TEST(Command, ZeroMaximumFailsLikeTheWindow) {
     ScratchDir dir;
-    write_picture_file(make_picture(256, 256, [](int, int) { return Bgr{0, 200, 200}; }), dir / "no-blue.png");
-    write_picture_file(make_picture(256, 256, [](int, int) { return Bgr{77, 77, 77}; }), dir / "flat.png");
-    const std::vector<std::string> outputs = {"--source", "s.png", "--spectrum", "p.png", "--output", "o.png",
-                                              "--bands", "b.png", "--window", "w.png", "--report"};
+    write_picture_file(make_picture(256, 256,
+                                    [](int, int) {
+                                        return Bgr{0, 200, 200};
+                                    }),
+                       dir / "no-blue.png");
+    write_picture_file(make_picture(256, 256,
+                                    [](int, int) {
+                                        return Bgr{77, 77, 77};
+                                    }),
+                       dir / "flat.png");
+    const std::vector<std::string> outputs = {"--source", "s.png", "--spectrum", "p.png",
+                                              "--output", "o.png", "--bands",    "b.png",
+                                              "--window", "w.png", "--report"};
     const std::vector<std::vector<std::string>> cases = {
         {"--sample", "Moon", "--gains", "0,0,0,0,0,0,0,0,0,0,0,0"},
         {"--sample", "Saturn", "--positions", "200,200,200,200,200,200,200,200,200,200,200,200"},
@@ -146,12 +167,14 @@ TEST(Command, ZeroMaximumFailsLikeTheWindow) {
 
 TEST(Command, StandardOutputCarriesTheReportAlone) {
     ScratchDir dir;
-    const ToolRun quiet = run_tool({"--sample", "Jupiter", "--output", "o.png", "--window", "w.png"}, dir.path());
+    const ToolRun quiet =
+        run_tool({"--sample", "Jupiter", "--output", "o.png", "--window", "w.png"}, dir.path());
     ASSERT_EQ(quiet.status, 0) << quiet.err;
     EXPECT_EQ(quiet.out, "");
     const ToolRun report = run_tool({"--sample", "Jupiter", "--report"}, dir.path());
     ASSERT_EQ(report.status, 0) << report.err;
-    EXPECT_EQ(report.out.rfind("VELD band report: sample Jupiter\n", 0), 0u) << report.out.substr(0, 200);
+    EXPECT_EQ(report.out.rfind("VELD band report: sample Jupiter\n", 0), 0u)
+        << report.out.substr(0, 200);
     EXPECT_EQ(report.out.find("extended int"), std::string::npos);
     EXPECT_EQ(report.err, "");
 }
@@ -170,12 +193,14 @@ TEST(Command, HelpIsTheUsage) {
 TEST(Command, InputPicturesGetTheWindowsTreatment) {
     ScratchDir dir;
     const auto colour = [](int x, int y) {
-        return Bgr{static_cast<std::uint8_t>(x + 2 * y), static_cast<std::uint8_t>(x * y), static_cast<std::uint8_t>(255 - x)};
+        return Bgr{static_cast<std::uint8_t>(x + 2 * y), static_cast<std::uint8_t>(x * y),
+                   static_cast<std::uint8_t>(255 - x)};
     };
     write_picture_file(make_picture(300, 200, colour), dir / "wide.png");
-    const ToolRun run = run_tool({"--input", "wide.png", "--positions", "100,150,100,50,100,100,100,100,100,100,100,0",
-                                  "--source", "s.png", "--spectrum", "p.png", "--output", "o.png"},
-                                 dir.path());
+    const ToolRun run = run_tool(
+        {"--input", "wide.png", "--positions", "100,150,100,50,100,100,100,100,100,100,100,0",
+         "--source", "s.png", "--spectrum", "p.png", "--output", "o.png"},
+        dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const TBitmap expected_source = make_picture(256, 256, [&](int x, int y) {
         return y < 200 ? colour(x, y) : Bgr{0, 0, 0};
@@ -186,7 +211,8 @@ TEST(Command, InputPicturesGetTheWindowsTreatment) {
     const TBitmap blue_only = make_picture(256, 256, [&](int x, int y) {
         return Bgr{y < 200 ? colour(x, y).b : std::uint8_t{0}, 17, 201};
     });
-    const FirstRun reference = first_run(blue_only, {100, 150, 100, 50, 100, 100, 100, 100, 100, 100, 100, 0});
+    const FirstRun reference =
+        first_run(blue_only, {100, 150, 100, 50, 100, 100, 100, 100, 100, 100, 100, 0});
     EXPECT_EQ(picture_difference(reference.spectrum, read_picture_file(dir / "p.png")), "");
     EXPECT_EQ(picture_difference(reference.output, read_picture_file(dir / "o.png")), "");
 }
@@ -195,16 +221,24 @@ TEST(Command, InputPicturesGetTheWindowsTreatment) {
 TEST(Command, OtherFormatsAreReadWithoutAWindow) {
     ScratchDir dir;
     // A 1 x 1 GIF whose only pixel is red.
-    write_file(dir / "red.gif", {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
-                                 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
-                                 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B});
-    const ToolRun run = run_tool({"--input", "red.gif", "--source", "s.png", "--report"}, dir.path());
+    write_file(dir / "red.gif",
+               {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B});
+    const ToolRun run =
+        run_tool({"--input", "red.gif", "--source", "s.png", "--report"}, dir.path());
     EXPECT_EQ(run.status, 3) << run.err;  // no blue at all: the run has nothing to normalise
     EXPECT_EQ(run.err, "0 による浮動小数点数除算.\n");
-    const ToolRun fitted = run_tool({"--input", "red.gif", "--fit", "--source", "s.png"}, dir.path());
+    const ToolRun fitted =
+        run_tool({"--input", "red.gif", "--fit", "--source", "s.png"}, dir.path());
     ASSERT_EQ(fitted.status, 0) << fitted.err;
     const TBitmap source = read_picture_file(dir / "s.png");
-    EXPECT_EQ(picture_difference(make_picture(256, 256, [](int, int) { return Bgr{76, 76, 76}; }), source), "");
+    EXPECT_EQ(picture_difference(make_picture(256, 256,
+                                              [](int, int) {
+                                                  return Bgr{76, 76, 76};
+                                              }),
+                                 source),
+              "");
 }
 
 TEST(Command, SampleFileAsInputIsTheSample) {
@@ -212,9 +246,12 @@ TEST(Command, SampleFileAsInputIsTheSample) {
     for (const char* name : {"saturn", "moon"}) {
         SCOPED_TRACE(name);
         const std::string file = std::string(VELD_PHOTOGRAPH_DIR) + "/" + name + ".bmp";
-        const std::string caption = std::string(1, static_cast<char>(name[0] - 'a' + 'A')) + (name + 1);
-        const ToolRun a = run_tool({"--input", file, "--source", "a1.bmp", "--output", "a3.bmp"}, dir.path());
-        const ToolRun b = run_tool({"--sample", caption, "--source", "b1.bmp", "--output", "b3.bmp"}, dir.path());
+        const std::string caption =
+            std::string(1, static_cast<char>(name[0] - 'a' + 'A')) + (name + 1);
+        const ToolRun a =
+            run_tool({"--input", file, "--source", "a1.bmp", "--output", "a3.bmp"}, dir.path());
+        const ToolRun b =
+            run_tool({"--sample", caption, "--source", "b1.bmp", "--output", "b3.bmp"}, dir.path());
         ASSERT_EQ(a.status, 0) << a.err;
         ASSERT_EQ(b.status, 0) << b.err;
         EXPECT_EQ(read_file(dir / "a1.bmp"), read_file(dir / "b1.bmp"));
@@ -226,9 +263,13 @@ TEST(Command, FitKeepsProportionsInGreyLevels) {
     ScratchDir dir;
     // Left half pure red, right half pure blue, 600 x 300: in the square of 600 it stands at
     // rows 150 ... 449, which are output rows 64 ... 191; above and below is black.
-    write_picture_file(make_picture(600, 300, [](int x, int) { return x < 300 ? Bgr{0, 0, 255} : Bgr{255, 0, 0}; }),
+    write_picture_file(make_picture(600, 300,
+                                    [](int x, int) {
+                                        return x < 300 ? Bgr{0, 0, 255} : Bgr{255, 0, 0};
+                                    }),
                        dir / "photo.png");
-    const ToolRun run = run_tool({"--input", "photo.png", "--fit", "--source", "s.png", "--output", "o.png"}, dir.path());
+    const ToolRun run = run_tool(
+        {"--input", "photo.png", "--fit", "--source", "s.png", "--output", "o.png"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const TBitmap source = read_picture_file(dir / "s.png");
     ASSERT_EQ(source.Width(), 256);

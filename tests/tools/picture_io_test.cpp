@@ -79,9 +79,9 @@ TEST(PictureFiles, EightBitPicturesKeepTheirColours) {
 TEST(PictureFiles, OtherFormatsGoThroughTheEngine) {
     ScratchDir dir;
     // A 1 x 1 GIF whose only pixel is palette entry 0, red.
-    const Bytes gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00,
-                       0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,
-                       0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
+    const Bytes gif = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00,
+                       0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00, 0x00, 0x00,
+                       0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B};
     write_file(dir / "red.gif", gif);
     const TBitmap red = read_picture_file(dir / "red.gif");
     ASSERT_EQ(red.Width(), 1);
@@ -196,7 +196,8 @@ TEST(PictureFileSet, AFailureLeavesNothingBehind) {
         std::string second;
         std::string reason;
     } cases[] = {
-        {"missing-dir/b.png", "cannot create a file in " + dir / "missing-dir" + ": No such file or directory"},
+        {"missing-dir/b.png",
+         "cannot create a file in " + dir / "missing-dir" + ": No such file or directory"},
         {"plain-file/b.png", "cannot create a file in " + dir / "plain-file" + ": Not a directory"},
         {"taken.png", "cannot write: Is a directory"},
     };

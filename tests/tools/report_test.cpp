@@ -16,7 +16,8 @@
 namespace {
 
 // Positions of the spectrum in each band, from the band rule.
-const std::int64_t band_sizes[band_count] = {1, 8, 20, 68, 188, 492, 1316, 3420, 8888, 22876, 28114, 145};
+const std::int64_t band_sizes[band_count] = {1,    8,    20,   68,    188,   492,
+                                             1316, 3420, 8888, 22876, 28114, 145};
 
 TBitmap grey(const std::function<int(int x, int y)>& level) {
     return make_picture(256, 256, [&](int x, int y) {
@@ -54,7 +55,9 @@ TEST(BandEnergies, GainsScaleEachBandByTheSquareOfItsFactor) {
     for (int k = 0; k < band_count; ++k) {
         // Gain 200 - position percent; the run's factor is (gain/100)^3 to within rounding.
         const double f = std::pow((200 - positions[k]) / 100.0, 3);
-        EXPECT_NEAR(run.energies.after[k], f * f * run.energies.before[k], 1e-12 * run.energies.before[k]) << k;
+        EXPECT_NEAR(run.energies.after[k], f * f * run.energies.before[k],
+                    1e-12 * run.energies.before[k])
+            << k;
     }
 }
 
@@ -76,8 +79,8 @@ TEST(BandEnergies, ParsevalHoldsForEverySample) {
 
 // The radii printed for each band are the ones the band map sorts by.
 TEST(BandRadii, AgreeWithTheBandMap) {
-    const double documented_outer[band_count - 1] = {0.6,    1.56,   3.096,  5.5536, 9.48576, 15.777,
-                                                     25.844, 41.950, 67.719, 108.95, 174.92};
+    const double documented_outer[band_count - 1] = {
+        0.6, 1.56, 3.096, 5.5536, 9.48576, 15.777, 25.844, 41.950, 67.719, 108.95, 174.92};
     for (int k = 0; k + 1 < band_count; ++k) {
         EXPECT_NEAR(band_outer_radius(k), documented_outer[k], 0.006) << k;
         EXPECT_DOUBLE_EQ(band_inner_radius(k + 1), band_outer_radius(k)) << k;
@@ -115,13 +118,15 @@ Row parse_row(const std::string& line) {
 TEST(BandReport, PrintedTableAddsUp) {
     ScratchDir dir;
     const std::array<int, 12> gains = {100, 100, 100, 100, 0, 0, 0, 0, 200, 50, 150, 100};
-    const ToolRun run = run_tool({"--sample", "Moon", "--gains", joined(gains), "--report"}, dir.path());
+    const ToolRun run =
+        run_tool({"--sample", "Moon", "--gains", joined(gains), "--report"}, dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> lines = lines_of(run.out);
     ASSERT_GE(lines.size(), 18u) << run.out;
     EXPECT_EQ(lines[0], "VELD band report: sample Moon");
-    EXPECT_EQ(lines[1].rfind("positions 100,100,100,100,200,200,200,200,0,150,50,100", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[1].rfind("positions 100,100,100,100,200,200,200,200,0,150,50,100", 0), 0u)
+        << lines[1];
 
     double before = 0, after = 0;
     const FirstRun reference = first_run(sample_picture(Sample::Moon), positions_of_gains(gains));
@@ -144,7 +149,8 @@ TEST(BandReport, PrintedTableAddsUp) {
     // Each band's share after the gains is its energy times factor^2, over the new total.
     const Row low = parse_row(lines[4 + 2]);
     const Row high = parse_row(lines[4 + 8]);
-    EXPECT_NEAR(high.after / low.after, 64 * high.before / low.before, 1e-3 * 64 * high.before / low.before);
+    EXPECT_NEAR(high.after / low.after, 64 * high.before / low.before,
+                1e-3 * 64 * high.before / low.before);
 
     const std::string& last = lines.back();
     EXPECT_EQ(last.rfind("Parseval: 256^2 x sum |X|^2 = ", 0), 0u) << last;

@@ -1,19 +1,20 @@
 #include "support.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
 
 ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "veld-render-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "veld-render-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data()))
         throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
@@ -85,7 +86,8 @@ std::vector<std::string> lines_of(const std::string& text) {
 
 void write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> read_file(const std::string& path) {
@@ -110,11 +112,13 @@ TBitmap make_picture(int width, int height, const std::function<Bgr(int x, int y
 }
 
 std::string picture_difference(const TBitmap& expected, const TBitmap& actual) {
-    if (expected.PixelFormat() != TPixelFormat::pf24bit || actual.PixelFormat() != TPixelFormat::pf24bit)
+    if (expected.PixelFormat() != TPixelFormat::pf24bit ||
+        actual.PixelFormat() != TPixelFormat::pf24bit)
         return "not both 24-bit";
     if (expected.Width() != actual.Width() || expected.Height() != actual.Height())
         return "size " + std::to_string(actual.Width()) + " x " + std::to_string(actual.Height()) +
-               ", expected " + std::to_string(expected.Width()) + " x " + std::to_string(expected.Height());
+               ", expected " + std::to_string(expected.Width()) + " x " +
+               std::to_string(expected.Height());
     int count = 0;
     std::string first;
     for (int y = 0; y < expected.Height(); ++y) {
@@ -123,9 +127,9 @@ std::string picture_difference(const TBitmap& expected, const TBitmap& actual) {
         for (int i = 0; i < 3 * expected.Width(); ++i)
             if (e[i] != a[i]) {
                 if (count++ == 0)
-                    first = "first at pixel (" + std::to_string(i / 3) + ", " + std::to_string(y) + ") byte " +
-                            std::to_string(i % 3) + ": " + std::to_string(a[i]) + ", expected " +
-                            std::to_string(e[i]);
+                    first = "first at pixel (" + std::to_string(i / 3) + ", " + std::to_string(y) +
+                            ") byte " + std::to_string(i % 3) + ": " + std::to_string(a[i]) +
+                            ", expected " + std::to_string(e[i]);
             }
     }
     return count ? std::to_string(count) + " bytes differ, " + first : "";

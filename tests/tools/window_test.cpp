@@ -9,12 +9,12 @@
 
 #include "application.h"
 #include "first_run.h"
-#include "working_state.h"
 #include "form1.h"
 #include "picture_io.h"
 #include "samples.h"
 #include "state.h"
 #include "support.h"
+#include "working_state.h"
 
 namespace {
 
@@ -59,7 +59,8 @@ protected:
         for (int i = 0; i < 256; ++i)
             for (int j = 0; j < 256; ++j)
                 field_im[i][j] = 0;
-        auto* holder = dynamic_cast<TImage*>(Form1->FindComponent("Image" + std::to_string(4 + static_cast<int>(sample))));
+        auto* holder = dynamic_cast<TImage*>(
+            Form1->FindComponent("Image" + std::to_string(4 + static_cast<int>(sample))));
         ASSERT_NE(holder, nullptr);
         Form1->Image1->Picture()->Assign(holder->Picture());
         run_filter();
@@ -69,9 +70,9 @@ protected:
 
     // The radio button whose caption names the sample.
     static TRadioButton* radio_of(Sample sample) {
-        for (TRadioButton* radio : {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5,
-                                    Form1->RadioButton6, Form1->RadioButton7, Form1->RadioButton8,
-                                    Form1->RadioButton9})
+        for (TRadioButton* radio :
+             {Form1->RadioButton1, Form1->RadioButton4, Form1->RadioButton5, Form1->RadioButton6,
+              Form1->RadioButton7, Form1->RadioButton8, Form1->RadioButton9})
             if (radio->Caption() == sample_caption(sample))
                 return radio;
         return nullptr;
@@ -103,10 +104,19 @@ const Setting sliders_apart = {
     Sample::Jupiter, "--positions", {0, 50, 150, 5, 195, 100, 30, 170, 60, 140, 90, 110}, ".bmp"};
 
 const Setting settings[] = {
-    {Sample::Wave, "--positions", {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, ".png"},
+    {Sample::Wave,
+     "--positions",
+     {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100},
+     ".png"},
     {Sample::Moon, "--gains", {100, 100, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0}, ".png"},
-    {Sample::Saturn, "--positions", {200, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, ".bmp"},
-    {Sample::Steps, "--gains", {200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200}, ".png"},
+    {Sample::Saturn,
+     "--positions",
+     {200, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100},
+     ".bmp"},
+    {Sample::Steps,
+     "--gains",
+     {200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200, 200},
+     ".png"},
     sliders_apart,
     {Sample::Circles1, "--gains", {0, 0, 0, 0, 100, 100, 100, 100, 0, 0, 0, 0}, ".png"},
     {Sample::Circles2, "--gains", {0, 0, 0, 0, 0, 0, 0, 0, 150, 150, 150, 150}, ".png"},
@@ -120,15 +130,22 @@ TEST_F(WindowTest, SourceSpectrumAndOutputFilesAreTheWindowsPictures) {
 
         ScratchDir dir;
         const std::string ext = s.extension;
-        const ToolRun run = run_tool({"--sample", caption, s.option, joined(s.values), "--source",
-                                      "source" + ext, "--spectrum", "spectrum" + ext, "--output", "output" + ext},
-                                     dir.path());
+        const ToolRun run =
+            run_tool({"--sample", caption, s.option, joined(s.values), "--source", "source" + ext,
+                      "--spectrum", "spectrum" + ext, "--output", "output" + ext},
+                     dir.path());
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "");
-        EXPECT_EQ(picture_difference(shown(Form1->Image1), read_picture_file(dir / ("source" + ext))), "");
-        EXPECT_EQ(picture_difference(shown(Form1->Image2), read_picture_file(dir / ("spectrum" + ext))), "");
-        EXPECT_EQ(picture_difference(shown(Form1->Image3), read_picture_file(dir / ("output" + ext))), "");
+        EXPECT_EQ(
+            picture_difference(shown(Form1->Image1), read_picture_file(dir / ("source" + ext))),
+            "");
+        EXPECT_EQ(
+            picture_difference(shown(Form1->Image2), read_picture_file(dir / ("spectrum" + ext))),
+            "");
+        EXPECT_EQ(
+            picture_difference(shown(Form1->Image3), read_picture_file(dir / ("output" + ext))),
+            "");
     }
 }
 
@@ -137,17 +154,23 @@ TEST_F(WindowTest, SourceSpectrumAndOutputFilesAreTheWindowsPictures) {
 TEST_F(WindowTest, WindowFileShowsTheSamePicturesAndSliders) {
     const Setting& s = sliders_apart;
     ScratchDir dir;
-    const ToolRun run = run_tool({"--sample", sample_caption(s.sample), s.option, joined(s.values),
-                                  "--window", "window.png", "--source", "source.png", "--spectrum",
-                                  "spectrum.png", "--output", "output.png"},
-                                 dir.path());
+    const ToolRun run = run_tool(
+        {"--sample", sample_caption(s.sample), s.option, joined(s.values), "--window", "window.png",
+         "--source", "source.png", "--spectrum", "spectrum.png", "--output", "output.png"},
+        dir.path());
     ASSERT_EQ(run.status, 0) << run.err;
     const TBitmap window = read_picture_file(dir / "window.png");
     ASSERT_EQ(window.Width(), Form1->ClientWidth());
     ASSERT_EQ(window.Height(), Form1->ClientHeight());
-    EXPECT_EQ(picture_difference(read_picture_file(dir / "source.png"), crop(window, 8, 48, 256, 256)), "");
-    EXPECT_EQ(picture_difference(read_picture_file(dir / "spectrum.png"), crop(window, 272, 48, 256, 256)), "");
-    EXPECT_EQ(picture_difference(read_picture_file(dir / "output.png"), crop(window, 536, 48, 256, 256)), "");
+    EXPECT_EQ(
+        picture_difference(read_picture_file(dir / "source.png"), crop(window, 8, 48, 256, 256)),
+        "");
+    EXPECT_EQ(picture_difference(read_picture_file(dir / "spectrum.png"),
+                                 crop(window, 272, 48, 256, 256)),
+              "");
+    EXPECT_EQ(
+        picture_difference(read_picture_file(dir / "output.png"), crop(window, 536, 48, 256, 256)),
+        "");
 
     // The same window made here, by hand, renders to the same file.
     drive(s.sample, positions_of(s));

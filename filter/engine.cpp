@@ -15,6 +15,13 @@ double radial_profile[radial_bins];
 
 namespace {
 
+alignas(64) double magnitudes[image_size * image_size];
+bool magnitudes_drawn = false;
+
+}  // namespace
+
+namespace {
+
 // Whole-pixel distance of [i][j] from (127.5, 127.5), [i * image_size + j]. It depends only on
 // the position, so it is computed once.
 const std::uint16_t* profile_bins() {
@@ -82,8 +89,9 @@ void apply_band_gains(const BandGains& gains, TBitmap& work_bitmap) {
     rows_of(work_bitmap, rows);
     // Summed aside and kept only once the whole spectrum stands.
     double profile[radial_bins] = {};
+    magnitudes_drawn = false;
     const filter_detail::Findings found = chosen_passes().spectrum(
-        {factors.data(), band_map, profile_bins(), field_re, field_im, rows, profile});
+        {factors.data(), band_map, profile_bins(), field_re, field_im, rows, profile, magnitudes});
     // Where the gains and then the colours one element at a time would have stopped: the gains'
     // flags first (an invalid operation before an overflow), then the conversion of a colour.
     if (found.gains_invalid)
@@ -93,7 +101,10 @@ void apply_band_gains(const BandGains& gains, TBitmap& work_bitmap) {
     if (found.colour_invalid)
         throw MathError(MathError::Kind::InvalidOp);
     std::copy(profile, profile + radial_bins, radial_profile);
+    magnitudes_drawn = true;
 }
+
+const double* spectrum_magnitudes() { return magnitudes_drawn ? magnitudes : nullptr; }
 
 void draw_spectrum(const TBitmap& work_bitmap, TCanvas& spectrum_canvas) {
     spectrum_canvas.Draw(0, 0, work_bitmap);

@@ -57,6 +57,10 @@ public:
 void compute_pictures(TBitmap& source, const BandGains& gains, const PictureTargets& targets,
                       SpectrumObserver* observer = nullptr);
 
+// The magnitude of every element of the last spectrum picture drawn, [x * image_size + y] for
+// pixel (x, y); nullptr before the first, and after a run that stopped while drawing it.
+const double* spectrum_magnitudes();
+
 // "sse2" (or "plain" off x86-64) or "avx512": the passes a run now takes. They follow the
 // transform's kernel: AVX-512 passes with the AVX-512 kernel, the portable ones otherwise.
 const char* filter_pass_name();

@@ -72,16 +72,13 @@ void put_spectrum_tile(const std::uint32_t (*tile)[image_size], std::uint8_t* co
 
 Findings spectrum_portable(const SpectrumJob& job) {
     Findings findings;
-    // Magnitudes of this row and of the one before, whose profile sums are added while this
-    // row's roots are computed.
-    alignas(16) double magnitudes[2][image_size];
+    // The profile sums of the row before are added while this row's roots are computed. The
+    // row before the first is a row of zeros: adding +0 to a profile that is still all +0
+    // leaves it as it is.
+    alignas(16) static const double zero_row[image_size] = {};
     alignas(16) std::uint32_t tile[8][image_size];
     double* profile = job.profile;
-    // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
-    // that is still all +0 leaves it as it is.
-    for (int j = 0; j < image_size; ++j)
-        magnitudes[1][j] = 0;
-    const double* previous = magnitudes[1];
+    const double* previous = zero_row;
     const std::uint16_t* previous_bins = job.bins;
     for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
@@ -90,7 +87,7 @@ Findings spectrum_portable(const SpectrumJob& job) {
             double* m = job.im[i];
             const std::int32_t* band = job.bands[i];
             std::uint32_t* words = tile[k];
-            double* mags = magnitudes[i & 1];
+            double* mags = job.magnitudes + i * image_size;
             int j = 0;
 #ifdef VELD_SSE2_PASSES
             const __m128d limit = _mm_set1_pd(2147483648.0);

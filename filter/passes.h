@@ -21,8 +21,9 @@ struct CaptureJob {
 };
 
 // The band gains, the spectrum picture and the radial profile in one pass, i outer and j inner.
-// Every element is multiplied by factors[bands[i][j]] and stored back; its magnitude gives the
-// three colour bytes of pixel (i, j) and is added to profile[bins[i][j]] in the profile's order.
+// Every element is multiplied by factors[bands[i][j]] and stored back; its magnitude is kept in
+// magnitudes, gives the three colour bytes of pixel (i, j) and is added to profile[bins[i][j]]
+// in the profile's order.
 // The pass never throws: what the steps one by one would have stopped at is reported in
 // Findings, and the caller decides. The colour bytes are then meaningless, the profile too.
 struct SpectrumJob {
@@ -33,6 +34,7 @@ struct SpectrumJob {
     RealMatrix im;
     std::uint8_t* const* rows;  // the rows of the 24-bit spectrum picture
     double* profile;            // 400 sums, zero on entry
+    double* magnitudes;         // [i * image_size + j]: each element's magnitude, 64-byte aligned
 };
 
 struct Findings {

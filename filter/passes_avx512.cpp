@@ -112,9 +112,10 @@ void capture_avx512(const CaptureJob& job) {
 
 Findings spectrum_avx512(const SpectrumJob& job) {
     Findings findings;
-    // Magnitudes of this row and of the one before, whose profile sums are added while this
-    // row's roots are computed: the adds and the roots then share the time the roots take.
-    alignas(64) double magnitudes[2][image_size];
+    // The profile sums of the row before are added while this row's roots are computed: the adds
+    // and the roots then share the time the roots take. The row before the first is a row of
+    // zeros: adding +0 to a profile that is still all +0 leaves it as it is.
+    alignas(64) static const double zero_row[image_size] = {};
     alignas(64) std::uint32_t tile[8][image_size];
     alignas(64) double table[16] = {};
     for (int b = 0; b < band_count; ++b)
@@ -125,11 +126,7 @@ Findings spectrum_avx512(const SpectrumJob& job) {
     const __m256i byte = _mm256_set1_epi32(0xFF);
     const __m256i pick = colour_pick();
     double* profile = job.profile;
-    // The first row has none before it: a row of zeros stands in, and adding +0 to a profile
-    // that is still all +0 leaves it as it is.
-    for (int j = 0; j < image_size; ++j)
-        magnitudes[1][j] = 0;
-    const double* previous = magnitudes[1];
+    const double* previous = zero_row;
     const std::uint16_t* previous_bins = job.bins;
     for (int i0 = 0; i0 < image_size; i0 += 8) {
         for (int k = 0; k < 8; ++k) {
@@ -138,7 +135,7 @@ Findings spectrum_avx512(const SpectrumJob& job) {
             double* m = job.im[i];
             const std::int32_t* band = job.bands[i];
             std::uint32_t* words = tile[k];
-            double* mags = magnitudes[i & 1];
+            double* mags = job.magnitudes + i * image_size;
             for (int j = 0; j < image_size; j += 8) {
                 const __m512i index = _mm512_cvtepi32_epi64(load8(band + j));
                 const __m512d f = _mm512_permutex2var_pd(low_factors, index, high_factors);

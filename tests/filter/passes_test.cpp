@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -145,12 +146,14 @@ TEST(SpectrumPass, EqualsTheStepsElementByElement) {
             c.expected.gains_invalid || c.expected.gains_overflow || c.expected.colour_invalid;
         TBitmap want_picture = picture();
         std::vector<double> want_profile(400, 0.0);
+        std::vector<double> want_magnitudes(256 * 256);
         if (!stops) {
             spectrum_pixels(want_re.get(), want_im.get(), want_picture);
             for (int i = 0; i < 256; ++i)
                 for (int j = 0; j < 256; ++j) {
                     const double r = want_re.at(i, j), m = want_im.at(i, j);
-                    want_profile[bins[i * 256 + j]] += std::sqrt(r * r + m * m);
+                    want_magnitudes[i * 256 + j] = std::sqrt(r * r + m * m);
+                    want_profile[bins[i * 256 + j]] += want_magnitudes[i * 256 + j];
                 }
         }
 
@@ -160,8 +163,12 @@ TEST(SpectrumPass, EqualsTheStepsElementByElement) {
             TBitmap got_picture = picture();
             const auto rows = rows_of(got_picture);
             std::vector<double> profile(400, 0.0);
+            struct alignas(64) Magnitudes {
+                double at[256 * 256];
+            };
+            const auto magnitudes = std::make_unique<Magnitudes>();
             const Findings f = set->spectrum({factors, bands.get(), bins.data(), re.get(), im.get(),
-                                              rows.data(), profile.data()});
+                                              rows.data(), profile.data(), magnitudes->at});
             EXPECT_EQ(f.gains_invalid, c.expected.gains_invalid);
             EXPECT_EQ(f.gains_overflow, c.expected.gains_overflow);
             EXPECT_EQ(f.colour_invalid, c.expected.colour_invalid);
@@ -177,6 +184,8 @@ TEST(SpectrumPass, EqualsTheStepsElementByElement) {
                     << y;
             for (int k = 0; k < 400; ++k)
                 ASSERT_TRUE(same_bits(profile[k], want_profile[k])) << k;
+            for (int at = 0; at < 256 * 256; ++at)
+                ASSERT_TRUE(same_bits(magnitudes->at[at], want_magnitudes[at])) << at;
         }
     }
 }

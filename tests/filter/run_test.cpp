@@ -288,6 +288,29 @@ TEST_F(FilterRun, TheObserverSeesTheFieldOnEitherSideOfTheGains) {
             ASSERT_EQ(field_re[i][j], (1 / largest) * copier.back_re[i * 256 + j]) << i << "," << j;
 }
 
+// The magnitudes the spectrum picture shows are kept for the pixel under the pointer; a run that
+// stops while drawing the spectrum leaves none.
+TEST_F(FilterRun, TheSpectrumMagnitudesAreThoseOfThePictureDrawn) {
+    Surfaces s;
+    const auto bmp = sample_bmp(Sample::Jupiter);
+    s.source.LoadFromBmp(bmp.data(), bmp.size());
+    s.positions[6] = 200;
+    FieldCopier copier;
+    s.observer = &copier;
+    s.run();
+    const double* magnitudes = spectrum_magnitudes();
+    ASSERT_NE(magnitudes, nullptr);
+    for (int at = 0; at < 65536; ++at) {
+        const double r = copier.after_re[at], m = copier.after_im[at];
+        ASSERT_EQ(magnitudes[at], std::sqrt(r * r + m * m)) << at;
+    }
+    EXPECT_EQ(magnitudes[128 * 256 + 128 + 20], 0.0) << "band 6 is removed";
+
+    field_im[3][5] = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(s.run(), MathError);
+    EXPECT_EQ(spectrum_magnitudes(), nullptr);
+}
+
 // Everything a run leaves behind, for comparing runs that stop with an error.
 struct RunState {
     bool stopped = false;

@@ -11,6 +11,7 @@ int centre_position(int screen_size, int window_size) { return screen_size / 2 -
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     load_layout();
     bind_handlers();
+    set_hints();
     SetLeft(centre_position(Screen->Width(), Width()));
     SetTop(centre_position(Screen->Height(), Height()));
     start_engine();

@@ -105,6 +105,8 @@ public:
 private:
     void load_layout();
     void bind_handlers();
+    // The tooltips of the controls (hints.cpp).
+    void set_hints();
     // Sets the four sliders of the group whose first band is first_band to the gain.
     void set_group(int first_band, int gain);
     void choose_sample(Sample sample);

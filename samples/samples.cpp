@@ -90,6 +90,32 @@ std::vector<std::uint8_t> copy_of(const unsigned char* bytes, std::size_t size) 
 
 }  // namespace
 
+const char* sample_description(Sample sample) {
+    switch (sample) {
+    case Sample::Wave:
+        return "Four stripes of smooth horizontal chirps: the frequency rises from the left\n"
+               "edge to the right, and doubles from one stripe to the next down the picture.";
+    case Sample::Steps:
+        return "The chirps of Wave in two levels, black and white: the sharp edges add\n"
+               "harmonics at three and five times each frequency.";
+    case Sample::Circles1:
+        return "Concentric rings around the centre, smooth, growing denser outward:\n"
+               "a radial chirp, whose spectrum is a broad ring.";
+    case Sample::Circles2:
+        return "The radial chirp in two levels, black and white rings.";
+    case Sample::Jupiter:
+        return "Jupiter, a photograph rendered from a map by James Hastings-Trew from\n"
+               "Cassini data: the cloud belts run along the scan lines.";
+    case Sample::Saturn:
+        return "Saturn and its rings, a photograph rendered from the map and ring texture\n"
+               "by Björn Jónsson.";
+    case Sample::Moon:
+        return "Part of the Moon's disc with its craters, a photograph rendered from\n"
+               "USGS Astrogeology and Clementine data (public domain).";
+    }
+    throw std::invalid_argument("no such sample");
+}
+
 const char* sample_caption(Sample sample) {
     const auto index = static_cast<std::size_t>(sample);
     if (index >= captions.size())

@@ -28,6 +28,10 @@ inline constexpr std::array<Sample, sample_count> all_samples = {
 // the enumeration, as does sample_bmp.
 const char* sample_caption(Sample sample);
 
+// What the sample shows, in a sentence for a tooltip or a legend, with the photograph's credit;
+// lines of at most 80 characters, separated by '\n'.
+const char* sample_description(Sample sample);
+
 // The sample whose caption is exactly `caption`, if any.
 std::optional<Sample> sample_by_caption(std::string_view caption);
 

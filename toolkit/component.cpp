@@ -1,7 +1,56 @@
 #include "component.h"
 
+#include <QEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
+
+#include "qt_text.h"
+
+namespace {
+
+// Shows a control's hint when its widget asks for a tooltip, and keeps the text in step with
+// the pointer while it shows. Owned by the widget. Only looks: every event goes on as before.
+class HintWatcher : public QObject {
+public:
+    HintWatcher(const TControl* control, QWidget* widget) : QObject(widget), control_(control) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::ToolTip) {
+            const auto* help = static_cast<QHelpEvent*>(event);
+            show(widget, help->pos(), help->globalPos());
+            return true;
+        }
+        if (event->type() == QEvent::MouseMove && showing_ && QToolTip::isVisible()) {
+            const auto* move = static_cast<QMouseEvent*>(event);
+            const QPoint at(static_cast<int>(std::floor(move->position().x())),
+                            static_cast<int>(std::floor(move->position().y())));
+            show(widget, at, move->globalPosition().toPoint());
+        }
+        return false;
+    }
+
+private:
+    void show(QWidget* widget, QPoint at, QPoint global) {
+        const std::string text = control_->CurrentHint(at.x(), at.y());
+        showing_ = !text.empty();
+        // The hint's own lines, as they are: never wrapped to a width of Qt's choosing.
+        if (showing_)
+            QToolTip::showText(
+                global, "<p style='white-space:pre'>" + qs(text).toHtmlEscaped() + "</p>", widget);
+        else
+            QToolTip::hideText();
+    }
+
+    const TControl* control_;
+    bool showing_ = false;
+};
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TComponent
@@ -33,6 +82,27 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
 // TControl
 
 TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {}
+
+void TControl::SetHint(std::string text) {
+    hint_ = std::move(text);
+    watch_hint_requests();
+}
+
+void TControl::SetHintSource(THintSource source) {
+    hint_source_ = std::move(source);
+    watch_hint_requests();
+}
+
+std::string TControl::CurrentHint(int x, int y) const {
+    return hint_source_ ? hint_source_(x, y) : hint_;
+}
+
+void TControl::watch_hint_requests() {
+    if (hint_watched_ || !widget_)
+        return;
+    widget_->installEventFilter(new HintWatcher(this, widget_));
+    hint_watched_ = true;
+}
 
 TControl::~TControl() {
     // Controls owned by this one go first, children before their parents.

@@ -79,6 +79,18 @@ public:
     // Whether the control takes keyboard focus and so has a place in the tab order.
     virtual bool Focusable() const { return false; }
 
+    // The hint: what the desktop shows in a tooltip when the pointer rests on the control. A
+    // hint that follows the control's state, or the point under the pointer, is given as a
+    // function of that point (in the control's own pixels) instead; it is asked each time the
+    // tooltip is about to show, and again as the pointer moves while the tooltip shows. A hint
+    // shows its lines ('\n') as they are; an empty text shows no tooltip. Hints never reach the
+    // control's own pointer handlers.
+    using THintSource = std::function<std::string(int x, int y)>;
+    void SetHint(std::string text);
+    void SetHintSource(THintSource source);
+    // The text the tooltip shows for the point (x, y): the source's, or else the fixed hint.
+    std::string CurrentHint(int x, int y) const;
+
     const std::vector<TControl*>& Controls() const { return children_; }
     QWidget* Widget() const { return widget_; }
 
@@ -94,8 +106,13 @@ protected:
     int height_ = 0;
 
 private:
+    void watch_hint_requests();
+
     TControl* parent_ = nullptr;
     std::vector<TControl*> children_;
     bool visible_ = true;
     int tab_order_ = 0;
+    std::string hint_;
+    THintSource hint_source_;
+    bool hint_watched_ = false;
 };

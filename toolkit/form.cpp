@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 #include <string>
@@ -92,6 +93,8 @@ void TForm::SetFont(const std::string& face, int pixel_height) {
     font.setPixelSize(pixel_height);
     font.setStyleStrategy(QFont::PreferMatch);
     widget_->setFont(font);
+    // Tooltips are windows of their own; they take the window's face too.
+    QToolTip::setFont(font);
 }
 
 bool TForm::SaveScreenshot(const std::string& path) {

@@ -29,7 +29,7 @@ public:
     void Close();
     bool Showing() const;
 
-    // Font of every control of the window: face, then pixel height.
+    // Font of every control of the window and of its tooltips: face, then pixel height.
     void SetFont(const std::string& face, int pixel_height);
 
     // Renders the window as it would appear into a PNG or BMP file (by extension).

@@ -160,12 +160,17 @@ std::optional<DisplayTrouble> check_display(int argc, char** argv) {
     const std::string name = x11_display_name(argc, argv);
     if (name.empty())
         return DisplayTrouble{DisplayTrouble::Kind::Unreachable, "", "DISPLAY is not set"};
+    // The attempts end about a second after the first began: one that is slow to fail (a remote
+    // host that does not answer) is not repeated.
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(1100);
     Attempt attempt = try_display(name);
     for (int pause : retry_pauses_ms) {
         // Only a refused or broken connection can come right; a bad name or screen cannot.
-        if (attempt.error != XCB_CONN_ERROR)
+        const auto pause_ms = std::chrono::milliseconds(pause);
+        if (attempt.error != XCB_CONN_ERROR ||
+            std::chrono::steady_clock::now() + pause_ms > give_up)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        std::this_thread::sleep_for(pause_ms);
         attempt = try_display(name);
     }
     if (attempt.error == 0)
@@ -313,7 +318,10 @@ void TApplication::Initialize(int argc, char** argv) {
     start_watch = nullptr;
     replay(watch.previous, watch.held);
     QApplication::setApplicationName(QString::fromStdString(title_));
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    // Only the X11 platform has a connection to watch (offscreen answers the same question
+    // with none).
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && x11 && x11->connection()) {
         lost_watch.connection = x11->connection();
         lost_watch.display = watch.display;
         lost_watch.previous = qInstallMessageHandler(watch_connection);

@@ -198,6 +198,25 @@ TEST(Display, OneThatCannotBeOpenedIsRefusedInOneLine) {
     }
 }
 
+TEST(Display, OneThatRefusesForGoodIsRefusedWithTheServersReason) {
+    TempDir dir;
+    // Any cookie in its file makes the server refuse clients that have none.
+    ChildProcess xauth(XAUTH, {"-q", "-f", dir / "cookie", "add", ":0", ".", std::string(32, '7')},
+                       Environment{}, dir.path(), "xauth");
+    ASSERT_TRUE(xauth.wait_for_exit(limit));
+    XServer server(dir, {"-auth", dir / "cookie"});
+    ChildProcess veld(VELD, {},
+                      veld_environment(dir, {{"DISPLAY", server.name()}, {"HOME", dir.path()}}),
+                      dir.path(), "veld");
+    ASSERT_TRUE(veld.wait_for_exit(limit)) << "still running";
+    EXPECT_EQ(veld.exit_status(), std::optional<int>(1));
+    // libxcb writes the server's reason straight to standard error; it is part of our line.
+    EXPECT_EQ(veld.err(), refusal("cannot open the display " + server.name() +
+                                  " (Authorization required, but no authorization protocol "
+                                  "specified)"));
+    EXPECT_EQ(veld.out(), "");
+}
+
 TEST(Display, OffscreenAndFallbacksAreLeftToTheEngine) {
     TempDir dir;
     UnusedDisplay unused;

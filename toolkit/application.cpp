@@ -210,14 +210,17 @@ struct HeldMessage {
     QString text;
 };
 
+// One for the process: a thread of the engine's may still be in the handler when the start is
+// over, and then passes its message on.
 struct StartWatch {
+    std::mutex mutex;
+    bool active = false;
     QtMessageHandler previous = nullptr;
     bool x11 = false;
     std::string display;
-    std::mutex mutex;
     std::vector<HeldMessage> held;
 };
-StartWatch* start_watch = nullptr;
+StartWatch start_watch;
 
 void replay(QtMessageHandler to, const std::vector<HeldMessage>& messages) {
     for (const HeldMessage& m : messages) {
@@ -229,7 +232,13 @@ void replay(QtMessageHandler to, const std::vector<HeldMessage>& messages) {
 }
 
 void hold_start_message(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    StartWatch& watch = *start_watch;
+    StartWatch& watch = start_watch;
+    std::unique_lock lock(watch.mutex);
+    if (!watch.active) {
+        lock.unlock();
+        watch.previous(type, context, text);
+        return;
+    }
     // The engine's words when the connection it has just opened breaks under it; Xlib then writes
     // a line of its own and ends the process, unless we end it first.
     if (watch.x11 && text.startsWith(QLatin1String("The X11 connection broke")))
@@ -239,16 +248,35 @@ void hold_start_message(QtMsgType type, const QMessageLogContext& context, const
         end_for_display({DisplayTrouble::Kind::Unreachable, watch.display,
                          "the windowing engine could not connect to it"});
     if (type == QtFatalMsg) {
-        std::lock_guard lock(watch.mutex);
         replay(watch.previous, watch.held);
         watch.held.clear();
         watch.previous(type, context, text);
         return;
     }
-    std::lock_guard lock(watch.mutex);
     watch.held.push_back({type, context.category ? context.category : "",
                           context.file ? context.file : "",
                           context.function ? context.function : "", context.line, text});
+}
+
+// Holds the engine's messages from here until end_start().
+void begin_start(int argc, char** argv) {
+    std::lock_guard lock(start_watch.mutex);
+    start_watch.x11 = involves_x11(platform_candidates(argc, argv));
+    start_watch.display = x11_display_name(argc, argv);
+    start_watch.active = true;
+    start_watch.previous = qInstallMessageHandler(hold_start_message);
+}
+
+// The engine has started: its messages go where they went before, those held first.
+void end_start() {
+    std::vector<HeldMessage> held;
+    {
+        std::lock_guard lock(start_watch.mutex);
+        qInstallMessageHandler(start_watch.previous);
+        start_watch.active = false;
+        held.swap(start_watch.held);
+    }
+    replay(start_watch.previous, held);
 }
 
 // While the program runs on X11: the engine notices a broken connection to its server, says so
@@ -308,22 +336,16 @@ void TApplication::Initialize(int argc, char** argv) {
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                 QStringLiteral("IPAGothic")});
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    StartWatch watch;
-    watch.x11 = involves_x11(platform_candidates(argc, argv));
-    watch.display = x11_display_name(argc, argv);
-    start_watch = &watch;
-    watch.previous = qInstallMessageHandler(hold_start_message);
+    begin_start(argc, argv);
     engine_->app = std::make_unique<QApplication>(engine_->argc, engine_->argv.data());
-    qInstallMessageHandler(watch.previous);
-    start_watch = nullptr;
-    replay(watch.previous, watch.held);
+    end_start();
     QApplication::setApplicationName(QString::fromStdString(title_));
     // Only the X11 platform has a connection to watch (offscreen answers the same question
     // with none).
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (QGuiApplication::platformName() == QLatin1String("xcb") && x11 && x11->connection()) {
         lost_watch.connection = x11->connection();
-        lost_watch.display = watch.display;
+        lost_watch.display = start_watch.display;
         lost_watch.previous = qInstallMessageHandler(watch_connection);
     }
 }

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,19 +66,19 @@ std::string environment(const char* name) {
 // The platform plugins Qt will try, in its order: -platform, else QT_QPA_PLATFORM, else Wayland
 // before X11 where the session is a Wayland one, else X11. Each is a name, options after ':'.
 std::vector<std::string> platform_candidates(int argc, char** argv) {
-    std::string spec = option_value(argc, argv, "platform");
-    if (spec.empty())
-        spec = environment("QT_QPA_PLATFORM");
-    if (spec.empty())
-        spec =
+    std::string chosen = option_value(argc, argv, "platform");
+    if (chosen.empty())
+        chosen = environment("QT_QPA_PLATFORM");
+    if (chosen.empty())
+        chosen =
             environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").empty()
                 ? "wayland;xcb"
                 : "xcb";
     std::vector<std::string> names;
     std::size_t from = 0;
-    while (from <= spec.size()) {
-        const std::size_t end = std::min(spec.find(';', from), spec.size());
-        const std::string entry = spec.substr(from, end - from);
+    while (from <= chosen.size()) {
+        const std::size_t end = std::min(chosen.find(';', from), chosen.size());
+        const std::string entry = chosen.substr(from, end - from);
         names.push_back(entry.substr(0, entry.find(':')));
         from = end + 1;
     }
@@ -97,9 +98,10 @@ std::string x11_display_name(int argc, char** argv) {
 struct Attempt {
     int error = 0;     // xcb_connection_has_error: 0 when the display was opened
     std::string said;  // what the server gave as its reason for refusing, if anything
+    xcb_connection_t* opened = nullptr;  // the connection, when the display was opened
 };
 
-// One connection to the display, closed at once. libxcb writes a server's refusal (such as
+// One connection to the display, kept when it opens. libxcb writes a server's refusal (such as
 // "Authorization required ...") straight to file descriptor 2; it is caught here and becomes
 // part of our own line. The pipe does not block, so a long refusal is cut rather than waited on.
 Attempt try_display(const std::string& name) {
@@ -112,8 +114,11 @@ Attempt try_display(const std::string& name) {
         ::dup2(pipe_fds[1], STDERR_FILENO);
     }
     xcb_connection_t* connection = xcb_connect(name.c_str(), nullptr);
-    Attempt attempt{xcb_connection_has_error(connection), {}};
-    xcb_disconnect(connection);
+    Attempt attempt{xcb_connection_has_error(connection), {}, nullptr};
+    if (attempt.error == 0)
+        attempt.opened = connection;
+    else
+        xcb_disconnect(connection);
     if (catching) {
         ::dup2(saved_stderr, STDERR_FILENO);
         ::close(saved_stderr);
@@ -148,9 +153,25 @@ std::string reason_of(const Attempt& attempt) {
     }
 }
 
+// A write to an X server that has closed the connection (one that drops a client it refuses, or
+// one that has ended) would end the process by SIGPIPE, silently; ignored, the write fails, and
+// libxcb marks the connection broken, which becomes our line.
+void ignore_broken_pipes() { std::signal(SIGPIPE, SIG_IGN); }
+
 // Pauses before each further attempt on a display that refuses: five attempts in about a second,
 // enough for an X server that is still starting on a busy machine.
 constexpr int retry_pauses_ms[] = {100, 200, 300, 400};
+
+// The connection check_display opened stays open until the engine has its own. An X server that
+// loses its last client resets, and while it resets it refuses new ones: closing ours at once
+// made a lone server (Xvfb) refuse the engine a moment later.
+xcb_connection_t* checked_display = nullptr;
+
+void close_checked_display() {
+    if (checked_display)
+        xcb_disconnect(checked_display);
+    checked_display = nullptr;
+}
 
 }  // namespace
 
@@ -160,6 +181,7 @@ std::optional<DisplayTrouble> check_display(int argc, char** argv) {
     const std::string name = x11_display_name(argc, argv);
     if (name.empty())
         return DisplayTrouble{DisplayTrouble::Kind::Unreachable, "", "DISPLAY is not set"};
+    ignore_broken_pipes();
     // The attempts end about a second after the first began: one that is slow to fail (a remote
     // host that does not answer) is not repeated.
     const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(1100);
@@ -173,8 +195,11 @@ std::optional<DisplayTrouble> check_display(int argc, char** argv) {
         std::this_thread::sleep_for(pause_ms);
         attempt = try_display(name);
     }
-    if (attempt.error == 0)
+    if (attempt.error == 0) {
+        close_checked_display();
+        checked_display = attempt.opened;
         return std::nullopt;
+    }
     return DisplayTrouble{DisplayTrouble::Kind::Unreachable, name, reason_of(attempt)};
 }
 
@@ -262,6 +287,8 @@ void hold_start_message(QtMsgType type, const QMessageLogContext& context, const
 void begin_start(int argc, char** argv) {
     std::lock_guard lock(start_watch.mutex);
     start_watch.x11 = involves_x11(platform_candidates(argc, argv));
+    if (start_watch.x11)
+        ignore_broken_pipes();
     start_watch.display = x11_display_name(argc, argv);
     start_watch.active = true;
     start_watch.previous = qInstallMessageHandler(hold_start_message);
@@ -339,6 +366,7 @@ void TApplication::Initialize(int argc, char** argv) {
     begin_start(argc, argv);
     engine_->app = std::make_unique<QApplication>(engine_->argc, engine_->argv.data());
     end_start();
+    close_checked_display();
     QApplication::setApplicationName(QString::fromStdString(title_));
     // Only the X11 platform has a connection to watch (offscreen answers the same question
     // with none).

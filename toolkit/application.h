@@ -28,9 +28,10 @@ struct DisplayTrouble {
     std::string reason;   // what happened, in a few words
 };
 
-// Opens and closes the X11 display the windowing engine will draw on, before Initialize: the
-// engine itself answers a display it cannot open by aborting the process. A display that refuses
-// is tried again a few times within about a second. The engine's choice of platform is Qt's
+// Opens the X11 display the windowing engine will draw on, before Initialize: the engine itself
+// answers a display it cannot open by aborting the process. A display that refuses is tried again
+// a few times within about a second; one that opens is held open until Initialize has the
+// engine's own connection. The engine's choice of platform is Qt's
 // (-platform, else QT_QPA_PLATFORM, else Wayland where the session says so, else X11); only a
 // choice of X11 alone is checked here, so offscreen and Wayland are never held up.
 std::optional<DisplayTrouble> check_display(int argc, char** argv);

@@ -249,7 +249,8 @@ TEST(Display, OneLostWhileTheWindowIsOpenEndsTheProgramInOneLine) {
     XServer server(dir);
     ChildProcess veld(VELD, {}, veld_environment(dir, {{"DISPLAY", server.name()}}), dir.path(),
                       "veld");
-    ASSERT_TRUE(veld.wait_for_output(trace_lines, limit)) << veld.err();
+    ASSERT_TRUE(veld.wait_for_output(trace_lines, limit))
+        << veld.err() << "signal " << veld.end_signal();
     server.stop();
     ASSERT_TRUE(veld.wait_for_exit(limit)) << "still running after its display went away";
     EXPECT_EQ(veld.end_signal(), 0) << "ended by a signal";
@@ -276,10 +277,12 @@ TEST(Display, OneThatRefusesTheFirstConnectionIsTriedAgain) {
     ASSERT_GE(first, 0);
     ::close(first);
 
-    ASSERT_TRUE(veld.wait_for_output(trace_lines, limit)) << veld.err();
+    ASSERT_TRUE(veld.wait_for_output(trace_lines, limit))
+        << veld.err() << "signal " << veld.end_signal();
     // The window is up on the server; ending the server ends it, which also shows where it was.
     server.stop();
     ASSERT_TRUE(veld.wait_for_exit(limit)) << "still running after its display went away";
+    EXPECT_EQ(veld.end_signal(), 0) << "ended by a signal";
     EXPECT_EQ(veld.exit_status(), std::optional<int>(1));
     EXPECT_EQ(veld.err(), lost_line(server.name())) << "no refusal, only the loss at the end";
 }

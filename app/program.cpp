@@ -1,29 +1,35 @@
 #include "program.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <string>
 
 #include "application.h"
 #include "form1.h"
 
-bool display_available() {
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(name);
-        if (value && *value)
-            return true;
+void report_display_trouble(const DisplayTrouble& trouble, const char* program) {
+    if (trouble.kind == DisplayTrouble::Kind::Lost) {
+        std::fprintf(stderr, "veld: lost the display %s (%s)\n", trouble.display.c_str(),
+                     trouble.reason.c_str());
+        return;
     }
-    return false;
+    const std::string what =
+        trouble.display.empty()
+            ? "no display found (DISPLAY is not set)"
+            : "cannot open the display " + trouble.display + " (" + trouble.reason + ")";
+    std::fprintf(stderr, "veld: %s; to run it without one, use Xvfb: xvfb-run -a %s\n",
+                 what.c_str(), program);
 }
 
 int run_veld(int argc, char** argv) {
-    if (!display_available()) {
-        std::fprintf(stderr,
-                     "veld: no display found (DISPLAY is not set); to run it without one, use "
-                     "Xvfb: xvfb-run -a %s\n",
-                     argc > 0 ? argv[0] : "veld");
+    const char* program = argc > 0 ? argv[0] : "veld";
+    if (const auto trouble = check_display(argc, argv)) {
+        report_display_trouble(*trouble, program);
         return 1;
     }
+    Application->OnDisplayTrouble = [program](const DisplayTrouble& trouble) {
+        report_display_trouble(trouble, program);
+    };
     try {
         Application->Initialize(argc, argv);
         Application->CreateForm(Form1);

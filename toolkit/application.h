@@ -4,8 +4,10 @@
 // box goes through the presenter of messages.h, which only application.cpp includes.
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "component.h"
@@ -14,6 +16,25 @@
 // The application's title from an executable path: the file name without its directory, cut at
 // its first '.', the first letter upper case and every later letter lower case ("veld" -> "Veld").
 std::string title_from_executable(const std::string& path);
+
+// What went wrong with the display the windowing engine draws on.
+struct DisplayTrouble {
+    enum class Kind {
+        Unreachable,  // it cannot be opened
+        Lost,         // it went away while the program ran
+    };
+    Kind kind = Kind::Unreachable;
+    std::string display;  // its name as the engine was given it (":55"); empty: DISPLAY not set
+    std::string reason;   // what happened, in a few words
+};
+
+// Opens the X11 display the windowing engine will draw on, before Initialize: the engine itself
+// answers a display it cannot open by aborting the process. A display that refuses is tried again
+// a few times within about a second; one that opens is held open until Initialize has the
+// engine's own connection. The engine's choice of platform is Qt's
+// (-platform, else QT_QPA_PLATFORM, else Wayland where the session says so, else X11); only a
+// choice of X11 alone is checked here, so offscreen and Wayland are never held up.
+std::optional<DisplayTrouble> check_display(int argc, char** argv);
 
 class TApplication : public TComponent {
 public:
@@ -56,6 +77,12 @@ public:
 
     // Destroys the forms (also the main form) before the engine goes.
     void DestroyForms();
+
+    // Called once when the engine cannot open its display after all (inside Initialize) or loses
+    // it while the program runs. The process then ends at once with status 1, standard output
+    // flushed: nothing can be drawn any more, and the program keeps no state to save. Unset, a
+    // line of the engine's own is written to standard error instead.
+    std::function<void(const DisplayTrouble&)> OnDisplayTrouble;
 
 private:
     void adopt_form(TForm* form);

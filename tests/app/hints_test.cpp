@@ -53,38 +53,39 @@ TEST_F(Hints, EveryKindOfControlSaysWhatItIs) {
         TControl* (*control)();
         const char* hint;
     } cases[] = {
-        {"ScrollBar7 at its start", [] {}, [] -> TControl* { return Form1->ScrollBar7; },
+        {"ScrollBar7 at its start", [] {}, []() -> TControl* { return Form1->ScrollBar7; },
          "Band 6 (ScrollBar7): 15.8 – 25.8 cycles per picture,\n"
          "wavelengths 9.9 – 16.2 px, 1316 elements;\n"
          "gain 100 % (× 1.000)"},
         {"ScrollBar1 at the top", [] { Form1->ScrollBar1->SetPosition(0); },
-         [] -> TControl* { return Form1->ScrollBar1; },
+         []() -> TControl* { return Form1->ScrollBar1; },
          "Band 0 (ScrollBar1): 0.0 – 0.6 cycles per picture,\n"
          "wavelengths 426.7 – ∞ px, 1 element;\n"
          "gain 200 % (× 8.000)"},
         {"ScrollBar12 at 150", [] { Form1->ScrollBar12->SetPosition(150); },
-         [] -> TControl* { return Form1->ScrollBar12; },
+         []() -> TControl* { return Form1->ScrollBar12; },
          "Band 11 (ScrollBar12): 174.9 – 181.0 cycles per picture,\n"
          "wavelengths 1.4 – 1.5 px, 145 elements;\n"
          "gain 50 % (× 0.125)"},
         {"ScrollBar4 at the bottom", [] { Form1->ScrollBar4->SetPosition(200); },
-         [] -> TControl* { return Form1->ScrollBar4; },
+         []() -> TControl* { return Form1->ScrollBar4; },
          "Band 3 (ScrollBar4): 3.1 – 5.6 cycles per picture,\n"
          "wavelengths 46.1 – 82.7 px, 68 elements;\n"
          "gain 0 % (× 0.000)"},
-        {"Low 0", [] {}, [] -> TControl* { return Form1->Button9; },
+        {"Low 0", [] {}, []() -> TControl* { return Form1->Button9; },
          "Low: bands 0 – 3 to gain 0 %"},
-        {"Middle 200", [] {}, [] -> TControl* { return Form1->Button2; },
+        {"Middle 200", [] {}, []() -> TControl* { return Form1->Button2; },
          "Middle: bands 4 – 7 to gain 200 %"},
-        {"High 100", [] {}, [] -> TControl* { return Form1->Button6; },
+        {"High 100", [] {}, []() -> TControl* { return Form1->Button6; },
          "High: bands 8 – 11 to gain 100 %"},
-        {"the spectrum's centre, band 0 at 200 %", [] {}, [] -> TControl* { return Form1->Image2; },
+        {"the spectrum's centre, band 0 at 200 %", [] {},
+         []() -> TControl* { return Form1->Image2; },
          "(0, 0) cycles per picture from the centre:\n"
          "the zero frequency, the picture's mean;\n"
          "band 0 (ScrollBar1) at gain 200 %;\n"
          "magnitude 1076"},
         {"the spectrum's centre, band 0 back at 100 %", [] { Form1->ScrollBar1->SetPosition(100); },
-         [] -> TControl* { return Form1->Image2; },
+         []() -> TControl* { return Form1->Image2; },
          // The zero frequency holds the mean of Wave's blue bytes, 8812608 / 65536.
          "(0, 0) cycles per picture from the centre:\n"
          "the zero frequency, the picture's mean;\n"

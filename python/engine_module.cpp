@@ -13,17 +13,23 @@
 // waits for the mutex, so a thread waiting for the engine never blocks the interpreter.
 
 #include <fcntl.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 #include <unistd.h>
 
 #include <array>
+#include <bit>
 #include <complex>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -98,16 +104,39 @@ TBitmap empty_picture() {
     return bitmap;
 }
 
-// A 24-bit bitmap whose three bytes of pixel (x, y) are grey[y * 256 + x].
-TBitmap grey_bitmap(const std::uint8_t* grey) {
-    TBitmap bitmap = empty_picture();
+// fill_grey and blue_bytes move four pixels at a time as 32-bit words: twelve bytes of a 24-bit
+// row are three words, four bytes of a grey row one. Byte k of a word is bits 8k ... 8k + 7.
+std::uint32_t load_word(const std::uint8_t* bytes) {
+    std::uint32_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap32(word);
+    return word;
+}
+
+void store_word(std::uint8_t* bytes, std::uint32_t word) {
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap32(word);
+    std::memcpy(bytes, &word, sizeof word);
+}
+
+// The three bytes of pixel (x, y) of a 24-bit 256 x 256 bitmap become grey[y * 256 + x].
+void fill_grey(TBitmap& bitmap, const std::uint8_t* grey) {
     for (int y = 0; y < n; ++y) {
         std::uint8_t* row = bitmap.ScanLine(y);
         const std::uint8_t* in = grey + static_cast<std::size_t>(y) * n;
-        for (int x = 0; x < n; ++x)
-            row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = in[x];
+        for (int x = 0; x < n; x += 4, row += 12) {
+            // Levels a, b, c, d become a a a b | b b c c | c d d d.
+            const std::uint32_t g = load_word(in + x);
+            const std::uint32_t a = g & 0xFF;
+            const std::uint32_t b = (g >> 8) & 0xFF;
+            const std::uint32_t c = (g >> 16) & 0xFF;
+            const std::uint32_t d = g >> 24;
+            store_word(row, a * 0x010101 | b << 24);
+            store_word(row + 4, b * 0x0101 | c * 0x01010000);
+            store_word(row + 8, c | d * 0x01010100);
+        }
     }
-    return bitmap;
 }
 
 // The blue byte of every pixel of a 24-bit 256 x 256 bitmap, [y][x].
@@ -115,17 +144,42 @@ void blue_bytes(const TBitmap& bitmap, std::uint8_t* out) {
     for (int y = 0; y < n; ++y) {
         const std::uint8_t* row = bitmap.ScanLine(y);
         std::uint8_t* o = out + static_cast<std::size_t>(y) * n;
-        for (int x = 0; x < n; ++x)
-            o[x] = row[3 * x];
+        for (int x = 0; x < n; x += 4, row += 12) {
+            // B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3: the blues are bytes 0 and 3, 2, 1.
+            const std::uint32_t w0 = load_word(row);
+            const std::uint32_t w1 = load_word(row + 4);
+            const std::uint32_t w2 = load_word(row + 8);
+            store_word(o + x, (w0 & 0xFF) | ((w0 >> 16) & 0xFF00) | (w1 & 0xFF0000) |
+                                  ((w2 << 16) & 0xFF000000));
+        }
     }
 }
 
-// Red, green, blue of every pixel, [y][x][channel].
+// Red, green, blue of every pixel, [y][x][channel]: the first and third byte of every pixel
+// exchanged. Five pixels at a time in SSE2: a window of 16 bytes holds them from its first byte
+// on, the shifts by two bytes bring each pixel's red and blue to the other's place, and the
+// window's last byte, which belongs to the next pixel, is written again by the next window.
 void rgb_bytes(const TBitmap& bitmap, std::uint8_t* out) {
     for (int y = 0; y < n; ++y) {
         const std::uint8_t* row = bitmap.ScanLine(y);
         std::uint8_t* o = out + static_cast<std::size_t>(y) * n * 3;
-        for (int x = 0; x < n; ++x) {
+        int x = 0;
+#if defined(__SSE2__)
+        constexpr int window_pixels = 5;
+        const __m128i middle = _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0);
+        const __m128i first = _mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0);
+        const __m128i third = _mm_slli_si128(first, 2);
+        // Every window but the one that would reach past the row's end.
+        for (; x + window_pixels < n; x += window_pixels) {
+            const __m128i bgr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 3 * x));
+            const __m128i rgb =
+                _mm_or_si128(_mm_and_si128(bgr, middle),
+                             _mm_or_si128(_mm_and_si128(_mm_srli_si128(bgr, 2), first),
+                                          _mm_and_si128(_mm_slli_si128(bgr, 2), third)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 3 * x), rgb);
+        }
+#endif
+        for (; x < n; ++x) {
             o[3 * x] = row[3 * x + 2];
             o[3 * x + 1] = row[3 * x + 1];
             o[3 * x + 2] = row[3 * x];
@@ -133,11 +187,97 @@ void rgb_bytes(const TBitmap& bitmap, std::uint8_t* out) {
     }
 }
 
-py::array_t<std::uint8_t> grey_array() { return py::array_t<std::uint8_t>({n, n}); }
+// Memory for the arrays a run hands out, kept for the next run once numpy lets go of it. A
+// run's arrays take 3.5 MB; obtained from the heap afresh every run, glibc maps and unmaps them
+// (or grows and trims its heap) each time, and the page faults of touching them again cost more
+// than the run itself. Each kind of array has a cache of its own, holding at most `keep` blocks
+// of `bytes` each: two runs' worth, so that a loop that keeps the last result while it makes the
+// next one always finds its blocks.
+class BlockCache {
+public:
+    // Room for every block it keeps, so that giving one back never allocates.
+    BlockCache(std::size_t bytes, std::size_t keep) : bytes_(bytes), keep_(keep) {
+        free_.reserve(keep);
+    }
 
-// A 256 x 256 complex array indexed [y][x] whose memory holds the engine's order [x][y].
+    void* take() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!free_.empty()) {
+                void* block = free_.back();
+                free_.pop_back();
+                return block;
+            }
+        }
+        void* block = std::aligned_alloc(block_alignment, bytes_);
+        if (!block)
+            throw std::bad_alloc();
+        return block;
+    }
+
+    void give(void* block) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (free_.size() < keep_) {
+                free_.push_back(block);
+                return;
+            }
+        }
+        std::free(block);
+    }
+
+private:
+    static constexpr std::size_t block_alignment = 64;
+    std::size_t bytes_;
+    std::size_t keep_;
+    std::mutex mutex_;
+    std::vector<void*> free_;
+};
+
+// Never destroyed: numpy may release a block while the interpreter shuts down, after the
+// module's static objects would be gone.
+BlockCache& grey_blocks() {
+    static BlockCache* const cache = new BlockCache(n * n, 4);
+    return *cache;
+}
+BlockCache& colour_blocks() {
+    static BlockCache* const cache = new BlockCache(n * n * 3, 2);
+    return *cache;
+}
+BlockCache& field_blocks() {
+    static BlockCache* const cache = new BlockCache(n * n * sizeof(std::complex<double>), 6);
+    return *cache;
+}
+
+// A numpy array over a block of `cache`, which gets the block back when the array is gone.
+template <class T, BlockCache& (*cache)()>
+py::array_t<T> cached_array(std::vector<py::ssize_t> shape, std::vector<py::ssize_t> strides) {
+    void* block = cache().take();
+    py::capsule owner;
+    try {
+        owner = py::capsule(block, [](void* b) { cache().give(b); });
+    } catch (...) {
+        cache().give(block);
+        throw;
+    }
+    return py::array_t<T>(std::move(shape), std::move(strides), static_cast<T*>(block), owner);
+}
+
+// A 256 x 256 byte picture, [y][x].
+py::array_t<std::uint8_t> grey_array() {
+    return cached_array<std::uint8_t, grey_blocks>({n, n}, {n, 1});
+}
+
+// A 256 x 256 colour picture, [y][x][red, green, blue].
+py::array_t<std::uint8_t> colour_array() {
+    return cached_array<std::uint8_t, colour_blocks>({n, n, 3}, {3 * n, 3, 1});
+}
+
+// A 256 x 256 complex array indexed [y][x] whose memory holds the engine's order [x][y]
+// (Fortran order).
 py::array_t<std::complex<double>> field_array() {
-    return py::array_t<std::complex<double>, py::array::f_style>({n, n});
+    constexpr py::ssize_t element = sizeof(std::complex<double>);
+    return cached_array<std::complex<double>, field_blocks>({n, n}, {element, n * element});
 }
 
 // Copies the three moments of a run into Fortran-ordered complex buffers: engine row x becomes
@@ -152,17 +292,34 @@ public:
     void after_back_transform(RealMatrix re, RealMatrix im) override { copy(re, im, back_); }
 
 private:
+    // Real parts from row x of re and imaginary parts from row x of im, stored as (re, im)
+    // pairs, two elements at a time. The stores bypass the cache: the three fields are 3 MB
+    // that the run itself never reads again, and they would push its own buffers out.
     static void copy(RealMatrix re, RealMatrix im, std::complex<double>* out) {
         // std::complex<double> is laid out as two doubles, real part first.
         double* o = reinterpret_cast<double*>(out);
         for (int x = 0; x < n; ++x) {
             const double* r = re[x];
             const double* m = im[x];
+#if defined(__SSE2__)
+            for (int y = 0; y < n; y += 2, o += 4) {
+                const __m128d real = _mm_loadu_pd(r + y);
+                const __m128d imaginary = _mm_loadu_pd(m + y);
+                _mm_stream_pd(o, _mm_unpacklo_pd(real, imaginary));
+                _mm_stream_pd(o + 2, _mm_unpackhi_pd(real, imaginary));
+            }
+#else
             for (int y = 0; y < n; ++y, o += 2) {
                 o[0] = r[y];
                 o[1] = m[y];
             }
+#endif
         }
+#if defined(__SSE2__)
+        // Streamed stores are not ordered with later ones: the fence puts them before the
+        // arrays are handed to numpy, on whichever thread reads them.
+        _mm_sfence();
+#endif
     }
     std::complex<double>* centred_;
     std::complex<double>* filtered_;
@@ -187,13 +344,35 @@ const std::uint8_t* checked_source(const py::array_t<std::uint8_t, py::array::c_
     return source.data();
 }
 
+// The surfaces of a run: the source as Image1 holds it, and the spectrum and output pictures
+// as an empty TImage makes them. Kept from run to run (every run draws the whole of both
+// pictures), used only with engine_mutex held, and never destroyed, like the working state.
+struct Surfaces {
+    TBitmap source = empty_picture();
+    TBitmap spectrum = empty_picture();
+    TBitmap output = empty_picture();
+    // The levels the source holds, so that runs over one picture at many settings fill it once.
+    // The run only reads its source, and converting it to 24 bits and 256 x 256 changes nothing.
+    std::vector<std::uint8_t> levels;
+};
+Surfaces& surfaces() {
+    static Surfaces* const kept = new Surfaces;
+    return *kept;
+}
+
 // One run from a fresh start's state: the window's first run, as veld-render makes it. Called
-// with the GIL released and engine_mutex held.
-void fresh_run(TBitmap& source, const SliderPositions& positions, TBitmap& spectrum,
-               TBitmap& output, SpectrumObserver* observer) {
+// with the GIL released and engine_mutex held, on levels that nothing else can change.
+Surfaces& fresh_run(const std::uint8_t* grey, const SliderPositions& positions,
+                    SpectrumObserver* observer) {
+    Surfaces& s = surfaces();
+    if (s.levels.empty() || std::memcmp(s.levels.data(), grey, n * n) != 0) {
+        fill_grey(s.source, grey);
+        s.levels.assign(grey, grey + n * n);
+    }
     clear_imaginary_field();
-    compute_pictures(source, gains_from_positions(positions),
-                     {*spectrum.Canvas(), *output.Canvas()}, observer);
+    compute_pictures(s.source, gains_from_positions(positions),
+                     {*s.spectrum.Canvas(), *s.output.Canvas()}, observer);
+    return s;
 }
 
 py::tuple run(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
@@ -202,7 +381,7 @@ py::tuple run(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
     const SliderPositions positions = positions_from(position_values);
 
     auto source_out = grey_array();
-    auto spectrum_out = py::array_t<std::uint8_t>({n, n, 3});
+    auto spectrum_out = colour_array();
     auto output_out = grey_array();
     auto profile_out = py::array_t<double>(radial_bins);
     auto centred = field_array();
@@ -214,17 +393,15 @@ py::tuple run(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
     std::uint8_t* output_bytes = output_out.mutable_data();
     double* profile = profile_out.mutable_data();
     FieldCopier fields(centred.mutable_data(), filtered.mutable_data(), back.mutable_data());
+    // The run reads its own copy: the caller's array may change while the GIL is released.
+    std::memcpy(source_bytes, grey, n * n);
     {
-        TBitmap source = grey_bitmap(grey);
         const py::gil_scoped_release unlocked;
-        TBitmap spectrum = empty_picture();
-        TBitmap output = empty_picture();
         const std::lock_guard<std::mutex> lock(engine_mutex);
-        fresh_run(source, positions, spectrum, output, &fields);
+        const Surfaces& done = fresh_run(source_bytes, positions, &fields);
+        rgb_bytes(done.spectrum, spectrum_bytes);
+        blue_bytes(done.output, output_bytes);
         std::memcpy(profile, radial_profile, sizeof radial_profile);
-        blue_bytes(source, source_bytes);
-        rgb_bytes(spectrum, spectrum_bytes);
-        blue_bytes(output, output_bytes);
     }
     return py::make_tuple(source_out, spectrum_out, output_out, profile_out, centred, filtered,
                           back);
@@ -235,15 +412,13 @@ py::dict report(const py::array_t<std::uint8_t, py::array::c_style>& source_arra
     const std::uint8_t* grey = checked_source(source_array);
     const SliderPositions positions = positions_from(position_values);
     BandEnergies energies;
+    const std::vector<std::uint8_t> levels(grey, grey + n * n);
     {
-        TBitmap source = grey_bitmap(grey);
         const py::gil_scoped_release unlocked;
-        TBitmap spectrum = empty_picture();
-        TBitmap output = empty_picture();
         EnergyMeter meter(energies);
         const std::lock_guard<std::mutex> lock(engine_mutex);
-        fresh_run(source, positions, spectrum, output, &meter);
-        meter.finish(source);
+        const Surfaces& done = fresh_run(levels.data(), positions, &meter);
+        meter.finish(done.source);
     }
     const ParsevalCheck parseval = parseval_check(energies);
     py::dict d;

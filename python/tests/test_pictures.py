@@ -46,7 +46,9 @@ def assert_same_pictures(result, expected):
     ]:
         assert ours.dtype == np.uint8 and ours.shape == theirs.shape, name
         differing = np.argwhere(ours != theirs)
-        assert differing.size == 0, f"{name}: {len(differing)} bytes differ, first at {differing[0]}"
+        assert differing.size == 0, (
+            f"{name}: {len(differing)} bytes differ, the first at {differing[0]}"
+        )
 
 
 @pytest.mark.parametrize("setting_name", SETTINGS)

@@ -1,4 +1,4 @@
-"""Runs from several threads at once take turns on the one engine and each gets its own pictures."""
+"""Runs from several threads at once take turns on the one engine; each gets its own pictures."""
 
 import threading
 

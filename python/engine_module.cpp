@@ -280,15 +280,15 @@ py::array_t<std::complex<double>> field_array() {
     return cached_array<std::complex<double>, field_blocks>({n, n}, {element, n * element});
 }
 
-// Copies the three moments of a run into Fortran-ordered complex buffers: engine row x becomes
-// the contiguous column x of the array.
+// Copies two moments of a run into Fortran-ordered complex buffers: engine row x becomes the
+// contiguous column x of the array. The field after the gains is not copied: each of its
+// elements is its band's factor times the element before the gains, exactly (the run multiplies
+// each part once), so filtered_field makes it from the centred spectrum when it is asked for.
 class FieldCopier : public SpectrumObserver {
 public:
-    FieldCopier(std::complex<double>* centred, std::complex<double>* filtered,
-                std::complex<double>* back)
-        : centred_(centred), filtered_(filtered), back_(back) {}
+    FieldCopier(std::complex<double>* centred, std::complex<double>* back)
+        : centred_(centred), back_(back) {}
     void before_gains(RealMatrix re, RealMatrix im) override { copy(re, im, centred_); }
-    void after_gains(RealMatrix re, RealMatrix im) override { copy(re, im, filtered_); }
     void after_back_transform(RealMatrix re, RealMatrix im) override { copy(re, im, back_); }
 
 private:
@@ -322,7 +322,6 @@ private:
 #endif
     }
     std::complex<double>* centred_;
-    std::complex<double>* filtered_;
     std::complex<double>* back_;
 };
 
@@ -385,14 +384,13 @@ py::tuple run(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
     auto output_out = grey_array();
     auto profile_out = py::array_t<double>(radial_bins);
     auto centred = field_array();
-    auto filtered = field_array();
     auto back = field_array();
     // Raw pointers taken while the GIL is held; the arrays stay alive in this frame.
     std::uint8_t* source_bytes = source_out.mutable_data();
     std::uint8_t* spectrum_bytes = spectrum_out.mutable_data();
     std::uint8_t* output_bytes = output_out.mutable_data();
     double* profile = profile_out.mutable_data();
-    FieldCopier fields(centred.mutable_data(), filtered.mutable_data(), back.mutable_data());
+    FieldCopier fields(centred.mutable_data(), back.mutable_data());
     // The run reads its own copy: the caller's array may change while the GIL is released.
     std::memcpy(source_bytes, grey, n * n);
     {
@@ -403,8 +401,30 @@ py::tuple run(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
         blue_bytes(done.output, output_bytes);
         std::memcpy(profile, radial_profile, sizeof radial_profile);
     }
-    return py::make_tuple(source_out, spectrum_out, output_out, profile_out, centred, filtered,
-                          back);
+    return py::make_tuple(source_out, spectrum_out, output_out, profile_out, centred, back);
+}
+
+// The field after the gains from the centred spectrum of the same run: each part of each element
+// times its band's factor, the one product the run's gains make, so the bits are the run's.
+py::array_t<std::complex<double>> filtered_field(
+    const py::array_t<std::complex<double>, py::array::f_style>& centred,
+    const std::vector<int>& position_values) {
+    if (centred.ndim() != 2 || centred.shape(0) != n || centred.shape(1) != n)
+        throw py::value_error("expected a 256 x 256 centred spectrum");
+    const BandGains gains = gains_from_positions(positions_from(position_values));
+    BandGains factors{};
+    for (int k = 0; k < band_count; ++k)
+        factors[k] = band_factor(gains[k]);
+    auto filtered = field_array();
+    const double* in = reinterpret_cast<const double*>(centred.data());
+    double* out = reinterpret_cast<double*>(filtered.mutable_data());
+    for (int x = 0; x < n; ++x)
+        for (int y = 0; y < n; ++y, in += 2, out += 2) {
+            const double factor = factors[band_map[x][y]];
+            out[0] = factor * in[0];
+            out[1] = factor * in[1];
+        }
+    return filtered;
 }
 
 py::dict report(const py::array_t<std::uint8_t, py::array::c_style>& source_array,
@@ -581,6 +601,7 @@ PYBIND11_MODULE(_engine, m) {
     m.def("sample", &sample, py::arg("index"));
     m.def("fit", &fit, py::arg("samples"));
     m.def("run", &run, py::arg("source"), py::arg("positions"));
+    m.def("filtered_field", &filtered_field, py::arg("centred"), py::arg("positions"));
     m.def("report", &report, py::arg("source"), py::arg("positions"));
     m.def("bands", &bands);
     m.def("band_map", &bands_of_positions);

@@ -49,6 +49,7 @@ ValueError (TypeError for an argument of the wrong kind) saying which value is w
 """
 
 import dataclasses
+import functools
 import math
 import numbers
 import operator
@@ -253,8 +254,13 @@ class Run:
     output: np.ndarray
     profile: np.ndarray
     centred_spectrum: np.ndarray
-    filtered_spectrum: np.ndarray
     back_transform: np.ndarray
+
+    @functools.cached_property
+    def filtered_spectrum(self):
+        # Made when first asked for, from the centred spectrum and the band factors: the run's
+        # own products, so the same bits, without copying a third field out of every run.
+        return _engine.filtered_field(self.centred_spectrum, list(self.positions))
 
     def __repr__(self):
         return f"veld.Run(gains={list(self.gains)})"
